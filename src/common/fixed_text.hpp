@@ -1,0 +1,53 @@
+// Fixed-length, blank-padded character fields.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace porvane {
+
+// A character field of exactly N bytes. Zero-filled until first assigned,
+// as the run's records are; assignment pads with blanks or cuts to N.
+template <std::size_t N>
+struct fixed_text {
+  std::array<char, N> c{};
+
+  fixed_text() = default;
+  fixed_text(std::string_view s) { assign(s); }  // NOLINT: implicit on purpose
+
+  void assign(std::string_view s) {
+    std::size_t n = s.size() < N ? s.size() : N;
+    for (std::size_t i = 0; i < n; ++i) c[i] = s[i];
+    for (std::size_t i = n; i < N; ++i) c[i] = ' ';
+  }
+  fixed_text& operator=(std::string_view s) {
+    assign(s);
+    return *this;
+  }
+  std::string_view view() const { return std::string_view(c.data(), N); }
+  operator std::string_view() const { return view(); }  // NOLINT
+  std::string str() const { return std::string(c.data(), N); }
+  // 1-based character access, as column numbers are given.
+  char at(std::size_t pos1) const { return c[pos1 - 1]; }
+  char& at(std::size_t pos1) { return c[pos1 - 1]; }
+  bool operator==(std::string_view s) const { return view() == s; }
+  // Text without trailing blanks (zero bytes count as text).
+  std::string_view trimmed() const {
+    std::size_t n = N;
+    while (n > 0 && c[n - 1] == ' ') --n;
+    return std::string_view(c.data(), n);
+  }
+  bool blank() const { return trimmed().empty(); }
+  static constexpr std::size_t size() { return N; }
+};
+
+// A blank-padded copy of s in exactly n characters (cut when longer).
+inline std::string padded(std::string_view s, std::size_t n) {
+  std::string out(s.substr(0, n < s.size() ? n : s.size()));
+  out.resize(n, ' ');
+  return out;
+}
+
+}  // namespace porvane

@@ -1,0 +1,6 @@
+set(PORVANE_DRIVER_SOURCES
+  src/driver/command_line.cpp
+  src/driver/help_text.cpp
+  src/driver/output_names.cpp
+  src/driver/run_sequence.cpp
+)

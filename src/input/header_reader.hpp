@@ -1,0 +1,19 @@
+// Reads the header of a PDB file into the crystal record.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/crystal_record.hpp"
+#include "common/fixed_text.hpp"
+#include "common/run_params.hpp"
+
+namespace porvane {
+
+// Kept header lines: each input line (80 columns) followed by 52 blanks.
+using header_store = std::vector<fixed_text<header_line_width>>;
+
+void read_header(const fixed_text<132>& pdbfile, crystal_record& celli, header_store& header,
+                 int32_t& nheader, run_flags& flags, run_params& params);
+
+}  // namespace porvane

@@ -1,0 +1,1 @@
+namespace porvane {}  // to be written

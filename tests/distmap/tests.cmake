@@ -1,0 +1,3 @@
+porvane_test_suite(porvane_distmap_tests porvane_distmap
+  distmap/placeholder_distmap_test.cpp
+)
