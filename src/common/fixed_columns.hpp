@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -39,6 +40,11 @@ input_target to_target(fixed_text<N>& v) {
 // columns.
 void read_fields(std::string_view record, std::string_view format, const input_place& where,
                  const std::vector<input_target>& targets);
+
+// One numeric field as Fw.d and Iw read it (blanks ignored, all blank is
+// zero); nothing when the field does not read as a number.
+std::optional<float> read_real_field(std::string_view field, int decimals);
+std::optional<int32_t> read_integer_field(std::string_view field);
 
 template <class... T>
 void read_fixed(std::string_view record, std::string_view format, const input_place& where,

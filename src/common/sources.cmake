@@ -1,4 +1,8 @@
 set(PORVANE_COMMON_SOURCES
+  src/common/format_items.cpp
+  src/common/number_text.cpp
+  src/common/free_format.cpp
+  src/common/formatted_output.cpp
   src/common/report_writer.cpp
   src/common/fixed_columns.cpp
   src/common/text_file.cpp

@@ -1,1 +1,37 @@
-namespace porvane {}  // to be written
+#include "driver/output_names.hpp"
+
+#include <string>
+#include <string_view>
+
+#include "common/report_writer.hpp"
+
+namespace porvane {
+
+void make_output_names(run_params& params, const run_flags& flags, run_state& state) {
+  const std::string_view name = state.pdbname.view();
+  const std::size_t slash = name.rfind('/');
+  const std::size_t dot = name.rfind('.');
+  // 1-based positions of the last "/" and the last ".", 0 when absent.
+  const std::size_t p = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t q = dot == std::string_view::npos ? 0 : dot + 1;
+
+  params.dirname = name.substr(0, p);
+  params.ldir = static_cast<int32_t>(params.dirname.trimmed().size());
+  // Only the last extension goes; no "." after the last "/" leaves no base name.
+  params.basename = (q >= p + 2) ? name.substr(p, q - 1 - p) : std::string_view();
+  params.lbase = static_cast<int32_t>(params.basename.trimmed().size());
+
+  const std::string dir(params.dirname.view().substr(0, params.ldir));
+  const std::string base(params.basename.view().substr(0, params.lbase));
+  state.expandedname = base + "_expanded.pdb";
+  state.gridname = base + "_grid.pdb";
+  state.ncname = base + "_nc.pdb";
+  if (flags.ns == 1) {
+    state.mapname = dir + base + "_chan.map";
+  } else {
+    const char* size_format = params.gridsize < 10.0f ? "(F3.1)" : "(F4.1)";
+    state.mapname = dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
+  }
+}
+
+}  // namespace porvane

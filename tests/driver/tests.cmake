@@ -1,3 +1,7 @@
 porvane_test_suite(porvane_driver_tests porvane_driver
-  driver/placeholder_driver_test.cpp
+  driver/command_line_test.cpp
+  driver/help_text_test.cpp
+  driver/run_stops_test.cpp
+  driver/fuzz_test.cpp
+  input/value_converters_test.cpp
 )

@@ -1,0 +1,23 @@
+// Command-line options into the run's switches and settings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/run_params.hpp"
+
+namespace porvane {
+
+// Reads the arguments (the program's own name not included) from left to
+// right into flags, params, state.pdbname and state.mapfile.
+void read_command_line(const std::vector<std::string>& args, run_flags& flags,
+                       run_params& params, run_state& state);
+
+// True when the help text is to be printed and the run stopped.
+bool help_requested(const std::vector<std::string>& args, const run_flags& flags,
+                    const run_state& state);
+
+// The help text with the current values of the settings.
+void print_help(const run_params& params, const run_state& state);
+
+}  // namespace porvane

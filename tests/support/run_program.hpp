@@ -1,0 +1,77 @@
+// Runs the built program in a directory and captures what it writes.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace porvane::testing {
+
+struct program_result {
+  int status = -1;          // exit status, or 128 + signal
+  std::string out;          // standard output
+  std::string err;          // standard error
+};
+
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs `program` with `args` in `workdir`, with extra environment settings
+// "NAME=value" (an entry "NAME=" removes NAME).
+inline program_result run_program(const std::string& program, const std::vector<std::string>& args,
+                                  const std::filesystem::path& workdir = ".",
+                                  const std::vector<std::string>& env = {}) {
+  namespace fs = std::filesystem;
+  const fs::path out_path = fs::temp_directory_path() / ("porvane_out_" + std::to_string(getpid()));
+  const fs::path err_path = fs::temp_directory_path() / ("porvane_err_" + std::to_string(getpid()));
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(err, 2);
+    if (chdir(workdir.c_str()) != 0) _exit(127);
+    for (const auto& setting : env) {
+      auto eq = setting.find('=');
+      std::string name = setting.substr(0, eq), value = setting.substr(eq + 1);
+      if (value.empty()) unsetenv(name.c_str());
+      else setenv(name.c_str(), value.c_str(), 1);
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  program_result result;
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  result.out = read_file(out_path);
+  result.err = read_file(err_path);
+  fs::remove(out_path);
+  fs::remove(err_path);
+  return result;
+}
+
+// A fresh empty directory under the system's temporary directory.
+inline std::filesystem::path fresh_directory(const std::string& name) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("porvane_test_" + name + "_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+}  // namespace porvane::testing
