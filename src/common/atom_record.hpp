@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fixed_text.hpp"
+#include "limits.hpp"
 
 namespace porvane {
 
@@ -34,7 +35,11 @@ struct atom_store {
   std::vector<atom_record> pdbdata;          // atom records in file order
   std::vector<float> coords;                 // x, y, z of slot a at 3*(a-1)
   std::vector<float> pseudocoords;           // -cg work space, 4 per slot
-  int32_t nslots = 0;  // slots the last read needed; above maxatoms nothing more was stored
+  int32_t nslots = 0;  // slots the last read needed; above slot_limit nothing more was stored
+  int32_t slot_limit = maxatoms;  // slots that may be stored (maxatoms; tests lower it)
+
+  // Slots holding records: the slots the last read needed, at most slot_limit.
+  int32_t nstored() const { return nslots < slot_limit ? nslots : slot_limit; }
 };
 
 }  // namespace porvane

@@ -1,1 +1,312 @@
-namespace porvane {}  // to be written
+#include "input/atom_reader.hpp"
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "common/fixed_columns.hpp"
+#include "common/limits.hpp"
+#include "common/report_writer.hpp"
+#include "common/run_stop.hpp"
+#include "common/text_file.hpp"
+#include "input/element_mass_table.hpp"
+#include "input/radius_rules.hpp"
+
+namespace porvane {
+
+namespace {
+
+// Radius of a pseudo-atom beyond the spread of its residue (Å).
+constexpr float pseudo_atom_margin = 1.6f;
+
+bool starts_with(const std::string& record, std::string_view prefix) {
+  return record.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool is_coordinate_line(const std::string& record) {
+  return starts_with(record, "ATOM") || starts_with(record, "HETATM");
+}
+
+// Lines between the atoms that are passed over unparsed: anisotropic factors,
+// connectivity, chain ends, bookkeeping, END/ENDMDL, and hydrogens whose name
+// starts in column 14.
+bool is_skipped_line(const std::string& record) {
+  return starts_with(record, "ANIS") || starts_with(record, "CONECT") ||
+         starts_with(record, "TER ") || starts_with(record, "MASTER") ||
+         starts_with(record, "END") || record[13] == 'H';
+}
+
+bool is_ca_or_p(const atom_record& atom) { return atom.atname == " CA " || atom.element == " P"; }
+
+// One read of the atom records: the slot being filled and the few values of
+// the slot before it that the alternate-location and chain rules look at.
+struct atom_read {
+  atom_read(run_params& p, atom_store& a, run_flags& f, crystal_record& c, const text_file& t)
+      : params(p), atoms(a), flags(f), celli(c), file(t) {}
+
+  run_params& params;
+  atom_store& atoms;
+  run_flags& flags;
+  crystal_record& celli;
+  const text_file& file;
+
+  int32_t k = 0;                    // slot of the current record (1-based)
+  int32_t ichain = 1;               // chain entry of the previous record's lookup
+  fixed_text<1> current_alt{" "};   // alternate location chosen in this residue
+  bool have_prev = false;           // slot k-1 holds a record
+  int32_t prev_resseq = 0;          // its residue number
+  fixed_text<1> prev_chainid{" "};  // its chain identifier
+
+  atom_record parse(const std::string& record) const {
+    atom_record atom;
+    read_fixed(record, "(a6,i5,1x,a4,a1,a3,1x,a1,i4,4x,3(f8.3),2(f6.2),10x,a2)",
+               input_place{file.name(), file.line_number()}, atom.recname, atom.serial, atom.atname,
+               atom.altloc, atom.resname, atom.chainid, atom.resseq, atom.xyz[0], atom.xyz[1],
+               atom.xyz[2], atom.occupancy, atom.bfactor, atom.element);
+    atom.chanflag = 0;
+    get_atomradius(params.atomradius, atom, flags);
+    return atom;
+  }
+
+  // Keeps the record of slot k in the stores, unless the slot lies beyond
+  // the limit: then it is only counted, and the run stops after the read.
+  void store(const atom_record& atom) {
+    if (k > atoms.slot_limit) return;
+    auto slot = static_cast<std::size_t>(k - 1);
+    if (atoms.pdbdata.size() <= slot) {
+      atoms.pdbdata.resize(slot + 1);
+      atoms.coords.resize(3 * (slot + 1));
+    }
+    atoms.pdbdata[slot] = atom;
+    for (int c = 0; c < 3; ++c) atoms.coords[3 * slot + c] = atom.xyz[c];
+  }
+
+  void register_chain(const fixed_text<1>& id) {
+    if (celli.nchains >= maxchains) {
+      report().free("Number of chains exceeds maximum: ", maxchains,
+                    ". Increase maxchains and recompile.");
+      stop_run();
+    }
+    chain_entry& entry = celli.chain[celli.nchains];
+    ++celli.nchains;
+    report().free("  Chain ", celli.nchains, id);
+    entry.id = id;
+    entry.ncap = 0;
+    for (float& c : entry.centroid) c = 0.0f;
+  }
+
+  bool chain_known(const fixed_text<1>& id) const {
+    for (int32_t e = 0; e < celli.nchains; ++e)
+      if (celli.chain[e].id == id.view()) return true;
+    return false;
+  }
+
+  // The record's chain entry and whether its residue name is in that entry's
+  // SEQRES list. Only HETATM records ask for the list: for them the answer
+  // decides between atom and heteroatom.
+  bool lookup_seqres(const atom_record& atom) {
+    for (int32_t e = 1; e <= celli.nchains; ++e)
+      if (celli.chain[e - 1].id == atom.chainid.view()) ichain = e;
+    if (!(atom.recname == "HETATM")) return false;
+    const chain_entry& entry = celli.chain[ichain - 1];
+    int32_t nres = entry.nres < maxseqres ? entry.nres : maxseqres;
+    for (int32_t r = 0; r < nres; ++r)
+      if (entry.seqres[r] == atom.resname.view()) return true;
+    return false;
+  }
+
+  // An ATOM record, or a HETATM record of a SEQRES residue: B statistics,
+  // alternate locations, counting. False when the record is discarded.
+  bool accept(const atom_record& atom) {
+    celli.bsum = celli.bsum + atom.bfactor;
+    if (atom.bfactor < celli.bmin) celli.bmin = atom.bfactor;
+    if (atom.bfactor > celli.bmax) celli.bmax = atom.bfactor;
+
+    if (!have_prev || atom.resseq != prev_resseq) current_alt = " ";
+    if (atom.altloc == " ") {
+    } else if (current_alt == " ") {
+      current_alt = atom.altloc;
+    } else if (!(atom.altloc == current_alt.view())) {
+      if (flags.vb >= 1)
+        report().free("Alternate conformation ", atom.altloc, " of atom ", atom.atname,
+                      " in residue ", atom.resseq, " encountered and discarded.");
+      ++params.naltloc;
+      celli.bsum = celli.bsum - atom.bfactor;
+      return false;
+    }
+
+    ++params.natoms;
+    celli.mwatoms = celli.mwatoms + mass(atom.element.view());
+    if (is_ca_or_p(atom)) {
+      chain_entry& entry = celli.chain[celli.nchains - 1];
+      for (int c = 0; c < 3; ++c) entry.centroid[c] = entry.centroid[c] + atom.xyz[c];
+      ++entry.ncap;
+    }
+    if (flags.vb >= 2)
+      report().line("('Num: ',I5,' Residue:',A3,x,i5,' Atom:',A4,' Element:',A2,' Radius:',f5.2)",
+                    k, atom.resname, atom.resseq, atom.atname, atom.element, atom.radius);
+    return true;
+  }
+
+  // Filters, acceptance and chain registration for the record just parsed
+  // into slot k.
+  void process(const atom_record& atom) {
+    bool found = lookup_seqres(atom);
+    if (is_ca_or_p(atom)) ++params.nca;
+    store(atom);
+
+    bool keep = true;
+    if (flags.mb != 0 && atom.recname == "ATOM  " && atom.bfactor > params.maxbfactor) {
+      if (flags.vb >= 1)
+        report().free("Atom ", atom.atname, " of residue ", atom.resseq,
+                      " with bfactor: ", atom.bfactor, " will be ignored.");
+      keep = false;
+    } else if (atom.recname == "ATOM  " || (atom.recname == "HETATM" && found)) {
+      keep = accept(atom);
+    } else if (atom.recname == "HETATM") {
+      bool water = atom.resname == "HOH";
+      ++params.nhetero;
+      if (water) ++params.nwaters;
+      keep = flags.hn != 0 ? !water : flags.ha != 0;
+    }
+    if (!keep) {
+      --k;  // the next record takes this slot
+      return;
+    }
+    // A record that keeps its slot and starts a chain identifier not met
+    // before registers it. The first slot in use registers its chain too,
+    // for the case that the first record of the file was dropped.
+    bool new_id = !have_prev || !(atom.chainid == prev_chainid.view());
+    if (new_id && !chain_known(atom.chainid)) register_chain(atom.chainid);
+    have_prev = true;
+    prev_resseq = atom.resseq;
+    prev_chainid = atom.chainid;
+  }
+};
+
+// Closes the residue run m over slots s..e (1-based, q records): the
+// pseudo-atom at the run's mean with the run's rms spread plus a margin.
+void close_residue_run(atom_store& atoms, int32_t m, int32_t s, int32_t e, int32_t q) {
+  float* pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
+  float mean[3];
+  for (int c = 0; c < 3; ++c) mean[c] = pc[c] / static_cast<float>(q);
+  pc[3] = 0.0f;
+  for (int32_t i = s; i <= e; ++i) {
+    const float* x = atoms.pdbdata[i - 1].xyz;
+    float dx = x[0] - mean[0];
+    float dy = x[1] - mean[1];
+    float dz = x[2] - mean[2];
+    pc[3] = pc[3] + dx * dx + dy * dy + dz * dz;
+  }
+  float rms = std::sqrt(pc[3] / static_cast<float>(q));
+  float radius = rms + pseudo_atom_margin;
+  for (int c = 0; c < 3; ++c) pc[c] = mean[c];
+  pc[3] = radius;
+
+  const atom_record& last = atoms.pdbdata[e - 1];
+  fixed_text<3> resname = last.resname;
+  int32_t resseq = last.resseq;
+  atom_record& slot = atoms.pdbdata[m - 1];
+  for (int c = 0; c < 3; ++c) {
+    slot.xyz[c] = mean[c];
+    atoms.coords[3 * static_cast<std::size_t>(m - 1) + c] = mean[c];
+  }
+  slot.radius = radius;
+  slot.resname = resname;
+  slot.resseq = resseq;
+  slot.atname = " PSE";
+}
+
+// Replaces the n records in use by one pseudo-atom per run of consecutive
+// slots with equal residue numbers.
+void coarse_grain(run_params& params, atom_store& atoms, int32_t n) {
+  atoms.pseudocoords.assign(4 * static_cast<std::size_t>(n), 0.0f);
+  auto& pd = atoms.pdbdata;
+  int32_t m = 1;
+  int32_t s = 1;
+  int32_t q = 1;
+  for (int c = 0; c < 3; ++c) atoms.pseudocoords[c] = pd[0].xyz[c];
+  for (int32_t j = 2; j <= n; ++j) {
+    float* pc;
+    if (pd[j - 1].resseq == pd[j - 2].resseq) {
+      ++q;
+      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
+      for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j - 1].xyz[c];
+    } else {
+      close_residue_run(atoms, m, s, j - 1, q);
+      ++m;
+      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
+      for (int c = 0; c < 3; ++c) pc[c] = pd[j - 1].xyz[c];
+      q = 1;
+      s = j;
+    }
+  }
+  close_residue_run(atoms, m, s, n, q);
+  params.npseudo = m;
+}
+
+}  // namespace
+
+void read_atoms(const fixed_text<132>& pdbname, run_params& params, atom_store& atoms,
+                run_flags& flags, crystal_record& celli) {
+  // The file is named by the first 80 characters, trailing blanks ignored,
+  // as the header reader names it.
+  std::string_view name = pdbname.view().substr(0, input_line_width);
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);
+  text_file file(name, input_line_width);
+  atom_read r(params, atoms, flags, celli, file);
+  atoms.pdbdata.clear();
+  atoms.coords.clear();
+  atoms.pseudocoords.clear();
+
+  std::string record;
+  bool first = false;
+  while (file.next(record)) {
+    if (is_coordinate_line(record)) {
+      first = true;
+      break;
+    }
+  }
+  if (first) {
+    celli.mwatoms = 0.0f;
+    celli.bsum = 0.0f;
+    celli.bmin = 1000.0f;
+    celli.bmax = 0.0f;
+    celli.nchains = 0;
+    params.natoms = 0;
+    params.nca = 0;
+    r.k = 1;
+    atom_record atom = r.parse(record);
+    r.register_chain(atom.chainid);
+    r.process(atom);
+    while (file.next(record)) {
+      if (is_skipped_line(record)) continue;
+      ++r.k;
+      r.process(r.parse(record));
+    }
+  }
+  file.close();
+  atoms.nslots = r.k;
+  int32_t n = atoms.nstored();
+  atoms.pdbdata.resize(static_cast<std::size_t>(n));
+  atoms.coords.resize(3 * static_cast<std::size_t>(n));
+
+  // A chain without CA or P atoms keeps its centroid at the origin.
+  for (int32_t e = 0; e < celli.nchains; ++e) {
+    chain_entry& entry = celli.chain[e];
+    if (entry.ncap == 0) continue;
+    for (float& c : entry.centroid) c = c / static_cast<float>(entry.ncap);
+  }
+  bool mainly_ca =
+      params.natoms == 0
+          ? params.nca > 0
+          : static_cast<float>(params.nca) / static_cast<float>(params.natoms) > params.cafraccut;
+  if (mainly_ca) {
+    report().free("Alpha carbons/phosphorous: ", params.nca, "   All atoms: ", params.natoms);
+    report().free("File contains mainly alpha carbons or phosphorous atoms.");
+  }
+
+  if (flags.cg != 0 && n > 0) coarse_grain(params, atoms, n);
+}
+
+}  // namespace porvane

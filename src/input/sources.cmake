@@ -3,9 +3,11 @@ set(PORVANE_INPUT_SOURCES
   src/input/space_group_table.cpp
   src/input/residue_mass_table.cpp
   src/input/header_reader.cpp
+  src/input/symmetry_library.cpp
   src/input/value_converters.cpp
   src/input/radius_rules.cpp
   src/input/element_mass_table.cpp
   src/input/atom_reader.cpp
   src/input/structure_report.cpp
+  src/input/unit_shape.cpp
 )

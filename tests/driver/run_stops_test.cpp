@@ -81,7 +81,7 @@ TEST(RunStops, HeaderStopsArePlainStops) {
   for (int op = 1; op <= 193; ++op) many_sym += identity_smtry(op);
   auto sym = f.run({f.write("sym.pdb", many_sym + one_atom)});
   EXPECT_EQ(sym.status, 0);
-  EXPECT_TRUE(ends_with(sym.out, " Number of symm ops:        193 . Maximum:         192 . Increase "
+  EXPECT_TRUE(ends_with(sym.out, " Number of symm ops:         193 . Maximum:          192 . Increase "
                                  "maxsymops AND this parameter in sg type and recompile\n"))
       << sym.out.substr(sym.out.size() > 400 ? sym.out.size() - 400 : 0);
 
@@ -89,7 +89,7 @@ TEST(RunStops, HeaderStopsArePlainStops) {
   for (int op = 1; op <= 192; ++op) many_ncs += mtrix(op, op);
   auto ncs = f.run({f.write("ncs.pdb", many_ncs + one_atom)});
   EXPECT_EQ(ncs.status, 0);
-  EXPECT_TRUE(ends_with(ncs.out, " Number of ncs ops:        193 . Maximum:         192 . Increase "
+  EXPECT_TRUE(ends_with(ncs.out, " Number of ncs ops:         193 . Maximum:          192 . Increase "
                                  "maxncsops AND this parameter in ncs type and recompile\n"))
       << ncs.out.substr(ncs.out.size() > 400 ? ncs.out.size() - 400 : 0);
 

@@ -1,0 +1,92 @@
+#include "input/symmetry_library.hpp"
+
+// <cmath> must come before the library's unit-cell header.
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include <ccp4/ccp4_general.h>
+#include <ccp4/ccp4_unitcell.h>
+#include <ccp4/csymlib.h>
+#include <ccp4/cvecmat.h>
+
+namespace porvane {
+
+namespace {
+
+constexpr const char* system_syminfo = "/usr/share/ccp4/syminfo.lib";
+
+// True when the angles close a cell: the volume factor
+// 1 − cos²α − cos²β − cos²γ + 2·cosα·cosβ·cosγ is positive.
+bool angles_close_a_cell(const float cell[6]) {
+  constexpr double deg = 3.14159265358979323846 / 180.0;
+  const double ca = std::cos(cell[3] * deg), cb = std::cos(cell[4] * deg),
+               cg = std::cos(cell[5] * deg);
+  return 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg > 0.0;
+}
+
+}  // namespace
+
+void cell_orthogonalisation(const float cell[6], float ro[3][3]) {
+  for (int i = 0; i < 6; ++i)
+    if (cell[i] == 0.0f)
+      CCP4::ccperror(1, "Zero cell dimension in CRYST1 record: cannot orthogonalise the cell");
+  for (int i = 0; i < 3; ++i)
+    if (!(cell[i] > 0.0f) || !std::isfinite(cell[i]))
+      CCP4::ccperror(1,
+                     "Cell edge in CRYST1 record is not positive: cannot orthogonalise the cell");
+  for (int i = 3; i < 6; ++i)
+    if (!(cell[i] > 0.0f && cell[i] < 180.0f))
+      CCP4::ccperror(1,
+                     "Cell angle in CRYST1 record is not between 0 and 180 degrees: cannot "
+                     "orthogonalise the cell");
+  if (!angles_close_a_cell(cell))
+    CCP4::ccperror(1, "Cell angles in CRYST1 record do not form a unit cell: cannot orthogonalise "
+                      "the cell");
+
+  double dcell[6];
+  for (int i = 0; i < 6; ++i) dcell[i] = cell[i];
+  double dro[3][3], drf[3][3];
+  CCP4uc::ccp4uc_frac_orth_mat(dcell, 1, dro, drf);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) ro[i][j] = static_cast<float>(dro[i][j]);
+}
+
+void invert_4x4(const float a[4][4], float ai[4][4]) { invert4matrix(a, ai); }
+
+void default_symmetry_library_location() {
+  if (std::getenv("SYMINFO") != nullptr || std::getenv("CLIBD") != nullptr) return;
+  if (access(system_syminfo, R_OK) == 0) setenv("SYMINFO", system_syminfo, 0);
+}
+
+int32_t load_symmetry_operators(fixed_text<10>& spgname, float rsym[][4][4], int32_t maxops) {
+  // The name as the library expects it: trailing blanks (and the zero bytes
+  // of a field never written) removed. An empty name is not looked up: the
+  // library would answer it with an arbitrary group.
+  std::string name(spgname.view());
+  const std::size_t nul = name.find('\0');
+  if (nul != std::string::npos) name.resize(nul);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.find_first_not_of(' ') == std::string::npos) return 0;
+
+  default_symmetry_library_location();
+  CSym::CCP4SPG* sp = CSym::ccp4spg_load_by_ccp4_spgname(name.c_str());
+  if (sp == nullptr) return 0;
+
+  const int32_t nsym = sp->nsymop;
+  for (int32_t k = 0; k < nsym && k < maxops; ++k) {
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) rsym[k][i][j] = sp->symop[k].rot[i][j];
+      rsym[k][i][3] = sp->symop[k].trn[i];
+    }
+    rsym[k][3][0] = rsym[k][3][1] = rsym[k][3][2] = 0.0f;
+    rsym[k][3][3] = 1.0f;
+  }
+  // The library hands back its own spelling of the symbol found.
+  if (sp->symbol_old[0] != '\0') spgname = std::string_view(sp->symbol_old);
+  CSym::ccp4spg_free(&sp);
+  return nsym;
+}
+
+}  // namespace porvane
