@@ -1,1 +1,253 @@
-namespace porvane {}  // to be written
+// The distance-map stage: grid size, time estimate, the map, report lines.
+#include "distmap/distance_map.hpp"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/limits.hpp"
+#include "common/report_writer.hpp"
+#include "common/run_stop.hpp"
+
+namespace porvane {
+namespace {
+
+constexpr float no_atom_distance = 10000.0f;  // distance before any copy is applied
+constexpr int32_t estimate_rows = 64;         // rows of point blocks timed for the estimate
+
+// y = R · v + t for the rotation in columns 0-2 and translation in column 3.
+template <class M>
+void apply_operator(const M& m, const float v[3], float y[3]) {
+  for (int r = 0; r < 3; ++r) y[r] = ((m[r][0] * v[0] + m[r][1] * v[1]) + m[r][2] * v[2]) + m[r][3];
+}
+
+// Predicted processor minutes of the map on the current grid: the copies are
+// placed and a sample of the grid is computed by the fast method, and the
+// sample's time is scaled to the whole grid.
+float estimate_map_minutes(const run_params& params, const run_flags& flags,
+                           const crystal_record& celli, const atom_store& atoms,
+                           grid_store& gridi) {
+  const float t0 = processor_seconds();
+  int32_t moved = 0;
+  const std::vector<atom_copy> copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+  const float t_copies = processor_seconds() - t0;
+  const fast_map_stats st = distance_map_fast(celli, copies, gridi, estimate_rows);
+  float seconds = t_copies + st.setup_seconds;
+  if (st.blocks_done > 0) {
+    seconds += st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
+  }
+  return seconds / 60.0f;
+}
+
+// Grid counts and positions for the current grid size; the search box
+// becomes the whole grid.
+void lay_grid(run_params& params, const crystal_record& celli, grid_store& gridi, run_state& state,
+              coord_range& range) {
+  set_gridmax(params, celli, state.gridmax);
+  for (int c = 0; c < 3; ++c) {
+    params.boxlo[c] = 0;
+    params.boxhi[c] = state.gridmax[c];
+  }
+  fill_grid_positions(params, celli, state.gridmax, gridi, range);
+}
+
+}  // namespace
+
+float processor_seconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  const double s = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+                   1.0e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+  return static_cast<float>(s);
+}
+
+int32_t map_atom_loop_count(const run_params& params, const run_flags& flags) {
+  return flags.cg != 0 ? params.npseudo : params.natoms;
+}
+
+int32_t map_atom_use_count(const run_params& params, const run_flags& flags) {
+  if (flags.cg != 0) return params.npseudo;
+  if (flags.ca != 0) return params.nca;
+  return params.natoms;
+}
+
+bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a) {
+  if (flags.ca == 0 || flags.cg != 0) return true;
+  const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+  return rec.atname == " CA " || rec.element == " P";
+}
+
+bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32_t a, int32_t s,
+                     int32_t n, atom_copy& copy, bool outside[3]) {
+  const float* c = &atoms.coords[3 * static_cast<std::size_t>(a - 1)];
+  float x1[3], x2[3];
+  apply_operator(celli.rncs[n - 1], c, x1);
+  apply_operator(celli.rsym[s - 1], x1, x2);
+  float f[3];
+  to_fcoords(celli, x2, f);
+  bool moved = false;
+  for (int ax = 0; ax < 3; ++ax) {
+    outside[ax] = false;
+    if (f[ax] > 1.0f || f[ax] < 0.0f) {
+      const float before = f[ax];
+      f[ax] = f[ax] - static_cast<float>(std::lround(f[ax] - 0.5f));
+      if (f[ax] != before) moved = true;
+      if (f[ax] > 1.0f || f[ax] < 0.0f) outside[ax] = true;
+    }
+  }
+  copy.a = a;
+  copy.s = s;
+  copy.n = n;
+  for (int ax = 0; ax < 3; ++ax) copy.f[ax] = f[ax];
+  frac_to_real(celli, f, copy.x);
+  copy.r = atoms.pdbdata[static_cast<std::size_t>(a - 1)].radius;
+  return moved;
+}
+
+std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_flags& flags,
+                                           const crystal_record& celli,
+                                           const atom_store& atoms, bool write_report,
+                                           int32_t& moved) {
+  // Never read beyond the atoms actually stored.
+  const int32_t stored = static_cast<int32_t>(
+      std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  const int32_t nloop = map_atom_loop_count(params, flags);
+  const int32_t natom = std::min(nloop, stored);
+  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
+  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
+  std::vector<atom_copy> copies;
+  for (int32_t a = 1; a <= natom; ++a) {
+    if (atom_in_map(flags, atoms, a)) {
+      for (int32_t s = 1; s <= nsym; ++s) {
+        for (int32_t n = 1; n <= nncs; ++n) {
+          if (celli.ncsgiven[n - 1] != 0) continue;
+          atom_copy cp;
+          bool outside[3];
+          if (place_atom_copy(celli, atoms, a, s, n, cp, outside)) ++moved;
+          if (write_report) {
+            for (int32_t ax = 0; ax < 3; ++ax) {
+              if (outside[ax]) report().free("Oops...", a, s, ax + 1, cp.f[ax]);
+            }
+          }
+          copies.push_back(cp);
+        }
+      }
+    }
+    if (write_report) {
+      const float l = static_cast<float>(nloop);
+      if (std::lround(static_cast<float>(a) * 10.0f / l) >
+          std::lround(static_cast<float>(a - 1) * 10.0f / l)) {
+        report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / l);
+      }
+    }
+  }
+  return copies;
+}
+
+void distance_map_literal(const run_params& params, const crystal_record& celli,
+                          const atom_store& atoms, const std::vector<atom_copy>& copies,
+                          grid_store& gridi) {
+  run_params whole = params;
+  for (int c = 0; c < 3; ++c) {
+    whole.boxlo[c] = 0;
+    whole.boxhi[c] = gridi.n[c];
+  }
+  std::fill(gridi.dist.begin(), gridi.dist.end(), no_atom_distance);
+  for (const atom_copy& cp : copies) {
+    check_next_atom(cp.a, cp.s, cp.n, whole, celli, cp.x, cp.f, gridi, gridi.n, atoms);
+  }
+}
+
+void write_map_completion(const run_params& params, const run_flags& flags,
+                          const run_state& state, float seconds, const coord_range& range,
+                          int32_t moved) {
+  report().free(" ");
+  report().line("(' Map calculation completed in: ',f12.2,' seconds (',f10.2,' minutes).')",
+                seconds, seconds / 60.0f);
+  report().free(" ");
+  report().free(" Gridsize used: ", params.gridsize);
+  if (flags.vb >= 1) {
+    report().free("Gridsize ", state.gridmax[0], state.gridmax[1], state.gridmax[2]);
+    report().free("Minimum coord is ", range.lo[0], range.lo[1], range.lo[2]);
+    report().free("Maximum coord is ", range.hi[0], range.hi[1], range.hi[2]);
+    report().free(moved, " atoms were near cell edges and were moved to the other side of the unit cell.");
+  }
+}
+
+void calculate_distance_map(run_params& params, run_flags& flags, crystal_record& celli,
+                            atom_store& atoms, grid_store& gridi, run_state& state,
+                            const std::function<void()>& rename_outputs) {
+  report().free();
+  report().free("Calculating new distance map...");
+  report().free();
+  int32_t moved = 0;
+  coord_range range;
+
+  // A grid size that is not a positive number gives no grid at all.
+  if (!(params.gridsize > 0.0f) || !std::isfinite(params.gridsize)) {
+    report().free("Gridsize must be greater than zero; no distance map can be calculated:",
+                  params.gridsize);
+    stop_run();
+  }
+
+  set_gridmax(params, celli, state.gridmax);
+  report().line("(' Starting with a gridsize of ',f5.1)", params.gridsize);
+  auto largest_count = [&state] {
+    return std::max({0, state.gridmax[0], state.gridmax[1], state.gridmax[2]});
+  };
+  for (int32_t m = largest_count(); m > maxgrid; m = largest_count()) {
+    report().line("('   Requires grid of ',3i5,' but maximum grid is ',i5,'.')", state.gridmax[0],
+                  state.gridmax[1], state.gridmax[2], static_cast<int32_t>(maxgrid));
+    params.gridsize = (static_cast<float>(m) * params.gridsize) / 250.0f;
+    report().line("('   Resetting gridsize to: ',f5.1)", params.gridsize);
+    set_gridmax(params, celli, state.gridmax);
+  }
+  lay_grid(params, celli, gridi, state, range);
+
+  float est = estimate_map_minutes(params, flags, celli, atoms, gridi);
+  report().line(
+      "('    Est. time to calculate distance map:',F10.2,' minutes, with maxtime: ',F6.2,' minutes.')",
+      est, params.maxtime);
+
+  if (est > params.maxtime && flags.f == 0) {
+    const float g0 = params.gridsize;
+    float g = std::pow(est / params.maxtime, 0.333f) * g0;
+    // A budget of zero or below asks for an infinitely coarse grid: the
+    // coarsest grid that keeps one interval on the shortest edge is taken.
+    if (!std::isfinite(g)) {
+      g = std::max(g0, std::min({celli.cell[0], celli.cell[1], celli.cell[2]}));
+    }
+    params.gridsize = g;
+    lay_grid(params, celli, gridi, state, range);
+    const float r = g0 / params.gridsize;
+    est = est * r * r * r;
+    report().line(
+        "('    Gridsize reset to: ',F5.1,'. with new est. execution time: ',F6.2,' minutes.')",
+        params.gridsize, est);
+  }
+
+  const float t0 = processor_seconds();
+  const int32_t npoints = (state.gridmax[0] + 1) * (state.gridmax[1] + 1) * (state.gridmax[2] + 1);
+  const int32_t nused = map_atom_use_count(params, flags);
+  report().free("   Number of gridpoints: ", npoints);
+  report().free("   Number of atoms     : ", nused);
+  const float ncalc = static_cast<float>(npoints) * static_cast<float>(state.nncs_applied) *
+                      static_cast<float>(nused * celli.nsym);
+  report().line("('   Number of distance calculations: 10^',f5.1)", std::log(ncalc) / 2.3025851f);
+  if (flags.vb >= 1) {
+    report().free("Gridmax: ", state.gridmax[0], state.gridmax[1], state.gridmax[2],
+                  state.gridmin[0], state.gridmin[1], state.gridmin[2], params.natoms, celli.nsym,
+                  params.gridsize);
+  }
+
+  if (rename_outputs) rename_outputs();
+
+  const std::vector<atom_copy> copies = collect_atom_copies(params, flags, celli, atoms, true, moved);
+  distance_map_fast(celli, copies, gridi);
+
+  const float t1 = processor_seconds();
+  write_map_completion(params, flags, state, t1 - t0, range, moved);
+}
+
+}  // namespace porvane

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
 #include "common/grid_store.hpp"
 #include "common/run_params.hpp"
+#include "distmap/unit_cell_grid.hpp"
 
 namespace porvane {
 
@@ -23,5 +25,76 @@ void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
 void calculate_distance_map(run_params& params, run_flags& flags, crystal_record& celli,
                             atom_store& atoms, grid_store& gridi, run_state& state,
                             const std::function<void()>& rename_outputs);
+
+// One atom copy as the map applies it: the atom under NCS operator n and
+// symmetry operator s, wrapped into the cell.
+struct atom_copy {
+  int32_t a = 0;                // atom (pseudo-atom with -cg), 1-based slot
+  int32_t s = 0;                // symmetry operator, 1-based
+  int32_t n = 0;                // NCS operator, 1-based
+  float x[3] = {0, 0, 0};       // orthogonal position after the wrap (Å)
+  float f[3] = {0, 0, 0};       // fractional coordinates after the wrap
+  float r = 0.0f;               // atom radius (Å)
+};
+
+// Atoms the map loops over: npseudo with -cg, else natoms.
+int32_t map_atom_loop_count(const run_params& params, const run_flags& flags);
+// Atoms the count lines and the estimate name: npseudo with -cg, else nca
+// with -ca, else natoms.
+int32_t map_atom_use_count(const run_params& params, const run_flags& flags);
+// Whether atom a takes part: with -ca (and without -cg) only " CA " and " P".
+bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a);
+
+// Places the copy (a, s, n): x1 = R_n·c + t_n, x2 = S_s·x1 + u_s,
+// f = fracmat·x2 + fracshift, the wrap of f into [0, 1], x3 = orthmat·(f − U).
+// Returns whether the wrap changed a coordinate; outside[c] is set when the
+// wrap left f_c outside [0, 1].
+bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32_t a,
+                     int32_t s, int32_t n, atom_copy& copy, bool outside[3]);
+
+// Every copy in the order of the map's loops (a outer, then s, then n),
+// skipping NCS operators that were given and atoms the -ca filter drops.
+// With `write_report` the "Oops..." lines and the progress marks are written
+// where the loops reach them. `moved` counts the copies the wrap moved.
+std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_flags& flags,
+                                           const crystal_record& celli,
+                                           const atom_store& atoms, bool write_report,
+                                           int32_t& moved);
+
+// The map by its definition: dist := 10000 over the whole grid, then
+// check_next_atom for every copy over the whole grid. gridi holds xyz.
+void distance_map_literal(const run_params& params, const crystal_record& celli,
+                          const atom_store& atoms, const std::vector<atom_copy>& copies,
+                          grid_store& gridi);
+
+// Figures of one fast-map run.
+struct fast_map_stats {
+  int64_t sites = 0;            // direct positions and image boxes
+  int64_t blocks = 0;           // blocks of grid points in the grid
+  int64_t blocks_done = 0;      // blocks computed (all, or a sample)
+  int64_t evaluations = 0;      // point-site distances computed
+  float setup_seconds = 0.0f;   // processor time to lay out sites and buckets
+  float block_seconds = 0.0f;   // processor time of the blocks computed
+};
+
+// The same map as distance_map_literal (same dist bits, iatom, incs, isym at
+// every point) from a spatial search; gridi holds xyz. Equal because each
+// point meets every copy position and image the literal map would apply
+// there, computed by the same expressions, and keeps the least (distance,
+// loop order) pair; pruning only drops sites whose lower bound exceeds the
+// best by a margin. With sample_rows > 0
+// only about that many evenly spread rows of point blocks are computed (for
+// the time estimate); the other points are left as they are.
+fast_map_stats distance_map_fast(const crystal_record& celli,
+                                 const std::vector<atom_copy>& copies, grid_store& gridi,
+                                 int32_t sample_rows = 0);
+
+// Processor time used so far (user + system), seconds.
+float processor_seconds();
+
+// The completion lines of the map (also written after a map is read back).
+void write_map_completion(const run_params& params, const run_flags& flags,
+                          const run_state& state, float seconds, const coord_range& range,
+                          int32_t moved);
 
 }  // namespace porvane

@@ -249,10 +249,8 @@ void coarse_grain(run_params& params, atom_store& atoms, int32_t n) {
 
 void read_atoms(const fixed_text<132>& pdbname, run_params& params, atom_store& atoms,
                 run_flags& flags, crystal_record& celli) {
-  // The file is named by the first 80 characters, trailing blanks ignored,
-  // as the header reader names it.
-  std::string_view name = pdbname.view().substr(0, input_line_width);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);
+  // The whole name, trailing blanks ignored, as the header reader opens it.
+  std::string_view name = pdbname.trimmed();
   text_file file(name, input_line_width);
   atom_read r(params, atoms, flags, celli, file);
   atoms.pdbdata.clear();

@@ -601,9 +601,8 @@ void read_header(const fixed_text<132>& pdbfile, crystal_record& celli, header_s
   celli.nchains = 0;
   nheader = 0;
 
-  // The file name is the first 80 characters, trailing blanks ignored.
-  std::string_view name = pdbfile.view().substr(0, input_line_width);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);
+  // The whole name, trailing blanks ignored: a long path must not be cut.
+  std::string_view name = pdbfile.trimmed();
 
   header_reader reader(name, celli, header, nheader, flags, params);
   reader.run();  // the file is closed when the reader goes, on every path

@@ -1,0 +1,68 @@
+// The arithmetic that the literal and the fast distance map share, written
+// once so that both evaluate the same single-precision expressions.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "common/crystal_record.hpp"
+#include "distmap/unit_cell_grid.hpp"
+
+namespace porvane {
+
+// Distance from the grid point (px, py, pz) to the surface of an atom of
+// radius r at x: sqrt((dx² + dy²) + dz²) − r with d = p − x.
+inline float surface_distance(float px, float py, float pz, const float x[3], float r) {
+  const float dx = px - x[0];
+  const float dy = py - x[1];
+  const float dz = pz - x[2];
+  return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
+}
+
+// Nearest-image shift on one axis for fractional coordinate fc of a copy and
+// grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
+inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
+  const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
+  if (std::fabs(e) >= 0.5f) return -static_cast<int32_t>(std::lround(e));
+  return 0;
+}
+
+// A run of grid indices lo..hi on one axis over which a copy's image shift
+// is the same, h.
+struct shift_run {
+  int32_t lo, hi, h;
+};
+
+// The runs of equal image shift over the indices 0..n of one axis. The shift
+// is −nint(fc − idx/n) at every index (nint is 0 where |e| < 0.5), and each
+// rounded step of that expression is monotone in idx, so the shift never
+// decreases along the axis and each run's end is found by bisection with
+// image_shift itself.
+inline void image_shift_runs(float fc, int32_t n, std::vector<shift_run>& runs) {
+  runs.clear();
+  for (int32_t lo = 0; lo <= n;) {
+    const int32_t h = image_shift(fc, lo, n);
+    int32_t a = lo, b = n;  // image_shift(fc, a, n) == h
+    while (a < b) {
+      const int32_t m = a + (b - a + 1) / 2;
+      if (image_shift(fc, m, n) == h) {
+        a = m;
+      } else {
+        b = m - 1;
+      }
+    }
+    runs.push_back({lo, a, h});
+    lo = a + 1;
+  }
+}
+
+// Orthogonal position of the image of a copy: orthmat · ((f + h) − fracshift).
+inline void image_position(const crystal_record& celli, const float f[3], const int32_t h[3],
+                           float xi[3]) {
+  float g[3];
+  for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - celli.fracshift[c];
+  matrix_times(celli.orthmat, g, xi);
+}
+
+}  // namespace porvane
