@@ -7,7 +7,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
-pdb=${2:-/work/shared/data/pdb/4jsv.pdb}
+pdb=${2:-$here/../tests/data/pdb/4jsv.pdb}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$pdb" "$work/"

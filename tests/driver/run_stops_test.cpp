@@ -135,6 +135,11 @@ TEST(RunStops, InputErrorsExitTwoWithADiagnostic) {
                                             card("ATOM      2  CB  ALA A   1      1x.000  10.000  10.000  1.00 20.00           C"))});
   EXPECT_EQ(bad_atom.status, 2);
   EXPECT_NE(bad_atom.err.find("line 6"), std::string::npos) << bad_atom.err;
+
+  fs::create_directories(f.dir / "a_directory.pdb");
+  auto unreadable = f.run({"a_directory.pdb"});
+  EXPECT_EQ(unreadable.status, 2);
+  EXPECT_NE(unreadable.err.find("a_directory.pdb"), std::string::npos) << unreadable.err;
 }
 
 TEST(RunStops, LibraryFatalErrorsExitOne) {
@@ -148,6 +153,13 @@ TEST(RunStops, LibraryFatalErrorsExitOne) {
   auto not_a_map = f.run({"-rm", "not_a_map.map",
                           f.write("ok.pdb", cryst1_p212121 + identity_smtry(1) + one_atom)});
   EXPECT_EQ(not_a_map.status, 1);
+
+  // The map name names an environment variable whose value is a path that
+  // cannot be created.
+  auto unwritable = run_program(PORVANE_BINARY, {"ok.pdb"}, f.dir,
+                                {"ok_channel_2.0.map=/no/such/directory/ok.map"});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.out.find("Writing header..."), std::string::npos);
 }
 
 }  // namespace
