@@ -1,58 +1,21 @@
-// Parsing of format strings: the shapes the program's formats take, the
-// reversion point, malformed formats and the cache.
+// Format strings: blanks, case and missing commas, malformed formats, the cache.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/format_items.hpp"
+#include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 
 namespace porvane {
 namespace {
 
-TEST(FormatItems, DescriptorsCountsAndGroups) {
-  parsed_format f = parse_format("(a6,3(F9.3),2X,'it''s',i4,X,a,f5.0)");
-  ASSERT_EQ(f.items.size(), 8u);
-  EXPECT_EQ(f.items[0].kind, edit_kind::text);
-  EXPECT_EQ(f.items[0].width, 6);
-  EXPECT_EQ(f.items[1].kind, edit_kind::group);
-  EXPECT_EQ(f.items[1].repeat, 3);
-  ASSERT_EQ(f.items[1].group.size(), 1u);
-  EXPECT_EQ(f.items[1].group[0].kind, edit_kind::fixed);
-  EXPECT_EQ(f.items[1].group[0].width, 9);
-  EXPECT_EQ(f.items[1].group[0].decimals, 3);
-  // nX is a width, not a repeat count.
-  EXPECT_EQ(f.items[2].kind, edit_kind::skip);
-  EXPECT_EQ(f.items[2].width, 2);
-  EXPECT_EQ(f.items[2].repeat, 1);
-  EXPECT_EQ(f.items[3].text, "it's");
-  EXPECT_EQ(f.items[5].width, 1);
-  EXPECT_EQ(f.items[6].width, 0);  // `a` alone: the item's own length
-  EXPECT_EQ(f.items[7].decimals, 0);
-}
-
 TEST(FormatItems, CaseBlanksAndMissingCommasDoNotMatter) {
-  parsed_format a = parse_format("( ' VERTEX,' , F 8 . 2 , ','f8.2 , 3 ( 2 x , i 3 ) )");
-  parsed_format b = parse_format("(' VERTEX,',f8.2,',',F8.2,3(2X,I3))");
-  ASSERT_EQ(a.items.size(), b.items.size());
-  for (std::size_t i = 0; i < a.items.size(); ++i) {
-    EXPECT_EQ(a.items[i].kind, b.items[i].kind);
-    EXPECT_EQ(a.items[i].width, b.items[i].width);
-    EXPECT_EQ(a.items[i].repeat, b.items[i].repeat);
-    EXPECT_EQ(a.items[i].text, b.items[i].text);
-  }
-  // Blanks inside quotes are text.
-  EXPECT_EQ(parse_format("(' a  b ')").items[0].text, " a  b ");
-  EXPECT_EQ(parse_format("(\"say \"\"hi\"\"\")").items[0].text, "say \"hi\"");
-}
-
-TEST(FormatItems, ReversionPointIsTheLastTopLevelGroup) {
-  EXPECT_EQ(parse_format("(i2,'x')").reversion, 0u);
-  EXPECT_EQ(parse_format("(1x,2(i2),3(i3))").reversion, 2u);
-  EXPECT_EQ(parse_format("('x',2(i2,'y'),'z')").reversion, 1u);
-  EXPECT_TRUE(parse_format("(i3,(i2,'-'))").reversion_has_data);
-  EXPECT_FALSE(parse_format("(i3,('-'))").reversion_has_data);
-  EXPECT_FALSE(parse_format("('   Seqres absent')").reversion_has_data);
+  const std::vector<report_item> items = {1.25f, 2.5f, int32_t{1}, int32_t{2}, int32_t{3}};
+  EXPECT_EQ(formatted_text("( ' VERTEX,' , F 8 . 2 , ','f8.2 , 3 ( 2 x , i 3 ) )", items),
+            formatted_text("(' VERTEX,',f8.2,',',F8.2,3(2X,I3))", items));
+  EXPECT_EQ(formatted_text("(' a  b ')", {}), " a  b ");  // blanks inside quotes are text
+  EXPECT_EQ(formatted_text("(\"say \"\"hi\"\"\")", {}), "say \"hi\"");
 }
 
 TEST(FormatItems, MalformedFormatsStopTheRun) {

@@ -12,50 +12,27 @@ namespace {
 
 using test::format_case;
 
-TEST(GfortranOutput, FreeFormatLines) {
-  auto cases = test::read_cases("free_format.txt", "free");
-  ASSERT_GT(cases.size(), 90u);
-  for (const format_case& c : cases) {
-    std::deque<std::string> store;
-    auto items = test::parse_items(c.header, store);
-    ASSERT_EQ(c.lines.size(), 1u) << "case at line " << c.line_number;
-    EXPECT_EQ(free_format_text(items), c.lines[0])
-        << "free-format items " << c.header << " (line " << c.line_number << ")";
-  }
-}
-
-TEST(GfortranOutput, FormattedRecords) {
-  auto cases = test::read_cases("formatted.txt", "fmt");
-  ASSERT_GT(cases.size(), 2000u);
-  for (const format_case& c : cases) {
-    ASSERT_EQ(c.fields.size(), 2u) << "case at line " << c.line_number;
-    std::deque<std::string> store;
-    auto items = test::parse_items(c.fields[1], store);
-    EXPECT_EQ(formatted_text(c.fields[0], items), test::joined(c.lines))
-        << "format " << c.fields[0] << " items " << c.fields[1] << " (line " << c.line_number
-        << ")";
-  }
-}
-
-// Pseudo-random values, many of them exact binary fractions that put the
-// rounding digit on a tie.
-TEST(GfortranOutput, RandomValues) {
-  auto formatted = test::read_cases("random.txt", "fmt");
-  auto free = test::read_cases("random.txt", "free");
-  ASSERT_GT(formatted.size(), 6000u);
-  ASSERT_GT(free.size(), 800u);
-  for (const format_case& c : formatted) {
-    std::deque<std::string> store;
-    auto items = test::parse_items(c.fields[1], store);
-    EXPECT_EQ(formatted_text(c.fields[0], items), test::joined(c.lines))
-        << "format " << c.fields[0] << " items " << c.fields[1] << " (line " << c.line_number
-        << ")";
-  }
-  for (const format_case& c : free) {
-    std::deque<std::string> store;
-    auto items = test::parse_items(c.header, store);
-    EXPECT_EQ(free_format_text(items), test::joined(c.lines))
-        << "free-format items " << c.header << " (line " << c.line_number << ")";
+// Every case of the expectation files: free-format item lists and
+// formatted records, among them pseudo-random values, many of them exact
+// binary fractions that put the rounding digit on a tie.
+TEST(GfortranOutput, EveryCaseOfTheExpectationFiles) {
+  const struct {
+    const char* file;
+    const char* kind;
+    std::size_t at_least;
+  } sets[] = {{"free_format.txt", "free", 90}, {"formatted.txt", "fmt", 2000},
+              {"random.txt", "fmt", 6000}, {"random.txt", "free", 800}};
+  for (const auto& set : sets) {
+    auto cases = test::read_cases(set.file, set.kind);
+    ASSERT_GT(cases.size(), set.at_least) << set.file;
+    for (const format_case& c : cases) {
+      const bool free = std::string(set.kind) == "free";
+      std::deque<std::string> store;
+      auto items = test::parse_items(free ? c.header : c.fields.at(1), store);
+      EXPECT_EQ(free ? free_format_text(items) : formatted_text(c.fields[0], items),
+                test::joined(c.lines))
+          << set.file << " case " << c.header << " (line " << c.line_number << ")";
+    }
   }
 }
 
