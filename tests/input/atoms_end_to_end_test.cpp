@@ -1,0 +1,79 @@
+// Small PDB files of tests/data/atoms run through the program: the report of
+// the atom reader and the structure report, from "Reading atoms..." to the
+// end of the structure report, is compared whole with the expected file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/run_program.hpp"
+
+namespace porvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct atoms_case {
+  const char* pdb;
+  std::vector<std::string> options;
+  const char* expected;
+};
+
+const std::string data = std::string(PORVANE_TEST_DATA) + "/atoms/";
+
+TEST(AtomsEndToEnd, ReaderAndStructureReports) {
+  const atoms_case cases[] = {
+      // First line a hydrogen, later hydrogens by column 14, B-factor limit
+      // (95.0 stays, 95.01 goes, HETATM untouched), alternate locations with
+      // bmin/bmax from discarded records, skipped records, unknown elements.
+      {"reader_filters.pdb", {"-mb", "95.0", "-vb", "2"}, "reader_filters_mb_vb2.txt"},
+      // SEQRES residue as atom, ligand and water: the slot of the last atom
+      // shows which heteroatoms kept theirs; a fraction of exactly 0.25 is kept.
+      {"hetero.pdb", {"-vb", "2"}, "hetero_vb2.txt"},
+      {"hetero.pdb", {"-ha", "-ru", "2.0", "-vb", "2"}, "hetero_ha_ru_vb2.txt"},
+      {"hetero.pdb", {"-hn", "-vb", "2"}, "hetero_hn_vb2.txt"},
+      {"hetero.pdb", {"-ha", "-hn", "-vb", "2"}, "hetero_ha_hn_vb2.txt"},
+      // Chains registered after their first record, a MODEL line with a blank
+      // chain, a chain without CA, a blank chain list, no SEQRES; the tensor
+      // takes the CA that stands beyond the atom count.
+      {"chains.pdb", {}, "chains.txt"},
+      // A dropped first record registers its chain, which takes the next CA.
+      {"water_first.pdb", {}, "water_first.txt"},
+      // Shape of a unit, two operators, a chain listed twice, a missing chain;
+      // CB and "P   " atoms left out. Under -cg no alpha carbons remain.
+      {"units.pdb", {"-vb", "1"}, "units_vb1.txt"},
+      {"units.pdb", {"-cg"}, "units_cg.txt"},
+      // Second reads: too many non-water heteroatoms, only waters, no atoms
+      // at all (nothing reset, no pseudo-atoms, B statistics 0).
+      {"reread.pdb", {}, "reread.txt"},
+      {"waters_only.pdb", {}, "waters_only.txt"},
+      {"no_atoms.pdb", {"-cg"}, "no_atoms_cg.txt"},
+      // Chain entries keep the SEQRES list of their position.
+      {"pairing.pdb", {}, "pairing.txt"},
+      // Composition: protein and nucleic acid, neither, no residues.
+      {"mixed.pdb", {}, "mixed.txt"},
+      {"unknown.pdb", {}, "unknown.txt"},
+      {"empty_seqres.pdb", {}, "empty_seqres.txt"},
+      // 100 symmetry operators, one NCS operator given: -ca wins over -cg.
+      {"operators.pdb", {"-ca", "-cg"}, "operators_ca_cg.txt"},
+      {"operators.pdb", {"-cg"}, "operators_cg.txt"},
+      // The 201st chain identifier stops the run.
+      {"many_chains.pdb", {}, "many_chains.txt"},
+  };
+  const fs::path dir = testing::fresh_directory("atoms");
+  for (const atoms_case& c : cases) {
+    fs::copy_file(data + c.pdb, dir / c.pdb, fs::copy_options::overwrite_existing);
+    std::vector<std::string> args = c.options;
+    args.push_back(c.pdb);
+    const testing::program_result run = testing::run_program(PORVANE_BINARY, args, dir);
+    const std::string expected = testing::read_file(data + c.expected);
+    const std::size_t from = run.out.find(" Reading atoms...\n");
+    EXPECT_EQ(run.status, 0) << c.expected << "\n" << run.err;
+    ASSERT_NE(from, std::string::npos) << c.expected << "\n" << run.out;
+    EXPECT_EQ(run.out.substr(from, expected.size()), expected) << c.expected;
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace porvane
