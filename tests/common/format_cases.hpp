@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <fstream>
@@ -94,6 +95,22 @@ inline std::vector<report_item> parse_items(const std::string& s, std::deque<std
     if (p < s.size() && s[p] == ' ') ++p;
   }
   return items;
+}
+
+// What `write` sends through a writer on a temporary file.
+template <class F>
+std::string written_by(F write) {
+  std::FILE* f = std::tmpfile();
+  report_writer r(f);
+  write(r);
+  r.flush();
+  std::string out;
+  std::rewind(f);
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  std::fclose(f);
+  return out;
 }
 
 inline std::string joined(const std::vector<std::string>& lines) {

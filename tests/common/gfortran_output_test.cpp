@@ -6,6 +6,7 @@
 
 #include "common/report_writer.hpp"
 #include "format_cases.hpp"
+#include "support/run_program.hpp"
 
 namespace porvane {
 namespace {
@@ -38,60 +39,45 @@ TEST(GfortranOutput, EveryCaseOfTheExpectationFiles) {
 
 // The same sequence of writes as tools/fortran/gen_open_line.f90.
 TEST(GfortranOutput, LinesLeftOpen) {
-  std::FILE* f = std::tmpfile();
-  ASSERT_NE(f, nullptr);
-  report_writer r(f);
-  for (int i = 1; i <= 4; ++i) r.open("(f4.0,'..')", static_cast<float>(i * 25));
-  EXPECT_TRUE(r.line_open());
-  r.free(" ");
-  EXPECT_FALSE(r.line_open());
-  r.open("(f4.0,'..')", 5.0f);
-  r.line("('fmt',i3)", 7);
-  r.open("(f4.0,'..')", 5.0f);
-  r.free("text", 3, 2.5f);
-  r.open("(f4.0,'..')", 5.0f);
-  r.free();
-  r.open("(i2,2x)", 5);
-  r.line("(i2)", 6);
-  r.open("(i2,2x)", 5);
-  r.free(7);
-  r.open("(i2,2x)", 5);
-  r.line("(2x)");
-  r.open("(i2,2x)", 5);
-  r.open("(2x)");
-  r.line("(a)", "z");
-  r.open("(f7.1,x,i4,x,i4,x,i3,x,i3,x,1x,f4.2,1x,a6,3(f5.1,x))", 1.5f, 2, 31, 40, 5, 0.93f,
-         "1D  A ", 5.25f, 2.75f, 1.01f);
-  r.open("(x,f4.1,x,f4.1)", 1.25f, 0.5f);
-  r.line("(' (',f4.1,x,f4.1,' )')", 1.3f, 0.45f);
-  r.open(
-      "('   Clust:',i5,':',i7,'  gdpts (',f6.2,' % of ch gdpts). Tp:',a6,' Max/av/sd: ',"
-      "3(f6.2,x))",
-      1, 1234, 55.5f, "1D  A ", 5.25f, 2.75f, 1.01f);
-  r.open("(' Tort: ',f5.2,'  Widthvar: ',f6.2)", 1.25f, 0.5f);
-  r.free("Contour length", 1.0f, 2.0f);
-  r.open("(i2)", 1, 2);
-  r.open("('a',i2,'b',i2)", 3);
-  r.line("('|')");
-  r.open("('x')");
-  r.open("('y')");
-  r.free("free", "texts");
-  r.free("closed");
-  r.flush();
-
-  std::string written;
-  std::rewind(f);
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) written.append(buf, n);
-  std::fclose(f);
-
-  std::FILE* e = std::fopen(PORVANE_TEST_DATA "/format/open_line.txt", "rb");
-  ASSERT_NE(e, nullptr);
-  std::string expected;
-  while ((n = std::fread(buf, 1, sizeof buf, e)) > 0) expected.append(buf, n);
-  std::fclose(e);
-  EXPECT_EQ(written, expected);
+  const std::string written = test::written_by([](report_writer& r) {
+    for (int i = 1; i <= 4; ++i) r.open("(f4.0,'..')", static_cast<float>(i * 25));
+    EXPECT_TRUE(r.line_open());
+    r.free(" ");
+    EXPECT_FALSE(r.line_open());
+    r.open("(f4.0,'..')", 5.0f);
+    r.line("('fmt',i3)", 7);
+    r.open("(f4.0,'..')", 5.0f);
+    r.free("text", 3, 2.5f);
+    r.open("(f4.0,'..')", 5.0f);
+    r.free();
+    r.open("(i2,2x)", 5);
+    r.line("(i2)", 6);
+    r.open("(i2,2x)", 5);
+    r.free(7);
+    r.open("(i2,2x)", 5);
+    r.line("(2x)");
+    r.open("(i2,2x)", 5);
+    r.open("(2x)");
+    r.line("(a)", "z");
+    r.open("(f7.1,x,i4,x,i4,x,i3,x,i3,x,1x,f4.2,1x,a6,3(f5.1,x))", 1.5f, 2, 31, 40, 5, 0.93f,
+           "1D  A ", 5.25f, 2.75f, 1.01f);
+    r.open("(x,f4.1,x,f4.1)", 1.25f, 0.5f);
+    r.line("(' (',f4.1,x,f4.1,' )')", 1.3f, 0.45f);
+    r.open(
+        "('   Clust:',i5,':',i7,'  gdpts (',f6.2,' % of ch gdpts). Tp:',a6,' Max/av/sd: ',"
+        "3(f6.2,x))",
+        1, 1234, 55.5f, "1D  A ", 5.25f, 2.75f, 1.01f);
+    r.open("(' Tort: ',f5.2,'  Widthvar: ',f6.2)", 1.25f, 0.5f);
+    r.free("Contour length", 1.0f, 2.0f);
+    r.open("(i2)", 1, 2);
+    r.open("('a',i2,'b',i2)", 3);
+    r.line("('|')");
+    r.open("('x')");
+    r.open("('y')");
+    r.free("free", "texts");
+    r.free("closed");
+  });
+  EXPECT_EQ(written, testing::read_file(PORVANE_TEST_DATA "/format/open_line.txt"));
 }
 
 }  // namespace

@@ -6,23 +6,12 @@
 
 #include "common/fixed_text.hpp"
 #include "common/report_writer.hpp"
+#include "format_cases.hpp"
 
 namespace porvane {
 namespace {
 
-std::string written_by(void (*write)(report_writer&)) {
-  std::FILE* f = std::tmpfile();
-  report_writer r(f);
-  write(r);
-  r.flush();
-  std::string out;
-  std::rewind(f);
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  std::fclose(f);
-  return out;
-}
+using test::written_by;
 
 TEST(FormattedText, ItemsOfTheOtherNumericType) {
   EXPECT_EQ(formatted_text("(f6.2)", {int32_t{3}}), "  3.00");
