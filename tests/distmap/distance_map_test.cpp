@@ -1,0 +1,249 @@
+// The distance map: the fast map against the literal check_next_atom loop,
+// point by point and bit for bit, over small and random crystals; grid
+// positions and atom copies; the stage run end to end on small structures.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <regex>
+#include <tuple>
+
+#include "distmap/distance_kernel.hpp"
+#include "distmap/distance_map.hpp"
+#include "distmap_test_support.hpp"
+
+namespace porvane {
+namespace {
+
+// Both maps on the grid of params; fails at the first differing point. With
+// sample_rows, only checks that the fast map computes part of the grid.
+grid_store compare_maps(const run_params& params, const run_flags& flags, const crystal_record& celli,
+                        const atom_store& atoms, const std::string& what, std::size_t ncopies, int sample_rows = 0) {
+  int32_t gridmax[3], moved = 0;
+  set_gridmax(params, celli, gridmax);
+  grid_store literal;
+  coord_range range;
+  fill_grid_positions(params, celli, gridmax, literal, range);
+  grid_store fast = literal;
+  const auto copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+  EXPECT_TRUE(ncopies == 0 || copies.size() == ncopies) << what << " " << copies.size();
+  const fast_map_stats st = distance_map_fast(celli, copies, fast, sample_rows);
+  if (sample_rows > 0) {  // a sample for the time estimate leaves the other points as they are
+    EXPECT_TRUE(st.blocks_done > 0 && st.blocks_done < st.blocks && std::count(fast.dist.begin(), fast.dist.end(), 0.0f))
+        << st.blocks_done << " of " << st.blocks;
+    return fast;
+  }
+  distance_map_literal(params, celli, atoms, copies, literal);
+  for (std::size_t p = 0; p < literal.points(); ++p) {
+    const auto point = [p](const grid_store& g) {
+      return std::tuple(std::bit_cast<uint32_t>(g.dist[p]), g.iatom[p], g.isym[p], g.incs[p]);
+    };
+    if (point(literal) != point(fast)) {
+      ADD_FAILURE() << what << ": point " << p << ", literal " << literal.dist[p] << ", fast " << fast.dist[p];
+      break;
+    }
+  }
+  return literal;
+}
+
+const std::vector<double> orthogonal = {31.0, 24.5, 19.0, 90, 90, 90}, monoclinic = {28.0, 22.0, 33.0, 90, 104.5, 90},
+                          triclinic = {26.0, 29.0, 23.0, 74.0, 96.0, 111.0}, cube = {20, 20, 20, 90, 90, 90};
+const std::vector<float> shift = {0.13f, -0.07f, 0.21f}, none = {0, 0, 0};
+
+struct crystal_case {
+  std::string what;
+  std::shared_ptr<crystal_record> celli;
+  int nrandom;                                  // random atoms at fractions flo..fhi, radii rlo..rhi
+  float flo, fhi, rlo, rhi;
+  std::vector<std::array<float, 3>> places;     // further atoms of radius rlo
+  std::vector<float> grids;
+  int ca = 0, cg = 0, nca = 0, npseudo = 0;     // -ca cycles names CA, CB, N, P; npseudo 0: all atoms
+  std::size_t ncopies = 0;                      // copies expected (0: not checked)
+  std::array<int32_t, 3> probe = {-1, 0, 0};    // a point of the last grid: dist, iatom, isym
+  float pdist = 0;
+  int32_t patom = 0, psym = 0;
+};
+
+TEST(FastMapEqualsLiteral, CrystalTable) {
+  using test::make_crystal;
+  const std::shared_ptr<crystal_record> flat = make_crystal({30.0, 25.0, 3.0, 90, 90, 90}, "P 21 21 21", {}, shift);
+  std::vector<crystal_case> cases = {
+      {"orthogonal P1", make_crystal(orthogonal, "P 1"), 25, -0.3f, 1.3f, 1.0f, 2.2f, {}, {2.0f}},
+      {"P212121 fracshift", make_crystal(orthogonal, "P 21 21 21", {}, shift), 30, -0.2f, 1.2f, 1.0f, 2.2f, {}, {1.5f}},
+      {"monoclinic, NCS one given", make_crystal(monoclinic, "P 1 21 1", {{60, 0}, {120, 1}, {200, 0}}, shift), 18,
+       0, 1, 1.0f, 2.2f, {}, {1.7f}, 0, 0, 0, 0, 18 * 2 * 3},
+      {"triclinic", make_crystal(triclinic, "P 1", {{90, 0}}, shift), 20, -0.5f, 1.5f, 1.0f, 2.2f, {}, {7.0f, 3.3f, 0.9f}},
+      {"hexagonal", make_crystal({23.0, 23.0, 31.0, 90, 90, 120}, "P 61", {}, shift), 8, -0.2f, 1.2f, 1.0f, 2.2f, {},
+       {1.3f}},
+      {"-ca", make_crystal(orthogonal, "P 21 21 21"), 24, 0, 1, 1.7f, 1.7f, {}, {2.0f}, 1, 0, 12, 0, 12 * 4},
+      {"-cg -ca, large radii", make_crystal(monoclinic, "P 1 21 1", {{45, 0}}), 40, 0, 1, 3.0f, 9.0f, {}, {2.5f}, 1,
+       1, 0, 12, 12 * 2 * 2},
+      // At 2.5 Å an atom and its image tie half a cell away; (10, 10, 10) is 3.5 from atoms 1 and 2.
+      {"ties", make_crystal(cube, "P 21 21 21"), 0, 0, 0, 1.5f, 1.5f,
+       {{5, 10, 10}, {15, 10, 10}, {0, 0, 0}, {20, 20, 20}, {10, 5, 0}, {10, 15, 20}, {0, 10, 5}}, {2.5f, 4.0f, 2.0f},
+       0, 0, 0, 0, 0, {5, 5, 5}, 3.5f, 1, 1},
+      // (10, 8, 10) is as far from (6, 10, 10) as from its inverse (14, 10, 10).
+      {"symmetry copies tie", make_crystal(cube, "P -1"), 0, 0, 0, 1.6f, 1.6f, {{6, 10, 10}}, {2.0f}, 0, 0, 0, 0, 2,
+       {5, 4, 5}, std::sqrt(20.0f) - 1.6f, 1, 1},
+      // Point 13 of 26 is half a cell from x = 64 by index (13 / 26) but 31.6875 Å from 0: the image is nearer.
+      {"image at half a cell", make_crystal({64, 64, 64, 90, 90, 90}, "P 1"), 0, 0, 0, 1.5f, 1.5f,
+       {{64, 31.6875f, 31.6875f}}, {2.4375f}, 0, 0, 0, 0, 0, {13, 13, 13}, 30.1875f, 1, 1},
+      {"count 0 on c", flat, 6, 0, 1, 1.5f, 1.5f, {}, {8.0f}},
+      {"one atom", flat, 0, 0, 0, 1.8f, 1.8f, {{1, 2, 1}}, {2.0f}},
+      {"no atoms", flat, 0, 0, 0, 1, 1, {}, {2.0f}, 0, 0, 0, 0, 0, {3, 2, 1}, 10000, 0, 0},
+      {"many atoms", make_crystal(orthogonal, "P 21 21 21", {{70, 0}}), 1500, -0.1f, 1.1f, 1.2f, 2.0f, {}, {1.1f}},
+      // Corners lie beyond 10000 Å: the start value stays, as the strict test leaves it.
+      {"far", make_crystal({30000, 30000, 30000, 90, 90, 90}, "P 1"), 0, 0, 0, 1, 1, {{15000, 15000, 15000}},
+       {4000.0f}, 0, 0, 0, 0, 0, {0, 0, 0}, 10000, 0, 0},
+  };
+  std::mt19937 rng(20261206);
+  std::uniform_real_distribution<float> u(0.0f, 1.0f);
+  for (int trial = 0; trial < 48; ++trial) {  // random orthogonal P212121, monoclinic P1211, triclinic P1
+    const int kind = trial % 3;
+    std::vector<double> cell = {15 + 25 * u(rng), 15 + 25 * u(rng), 15 + 25 * u(rng), 90, 90, 90};
+    if (kind == 1) cell[4] = 95 + 20 * u(rng);
+    if (kind == 2) cell[3] = 70 + 40 * u(rng), cell[4] = 70 + 40 * u(rng), cell[5] = 70 + 40 * u(rng);
+    std::vector<std::pair<double, int>> ncs;
+    for (int n = static_cast<int>(u(rng) * 3); n > 0; --n) ncs.emplace_back(1 + 358 * u(rng), u(rng) < 0.3f);
+    const std::vector<float> sh = {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f};
+    const bool pseudo = trial % 7 == 3;
+    cases.push_back({"random crystal " + std::to_string(trial),
+                     make_crystal(cell, kind == 0 ? "P 21 21 21" : kind == 1 ? "P 1 21 1" : "P 1", ncs, trial % 2 ? sh : none),
+                     1 + static_cast<int>(u(rng) * 30), -0.6f, 1.6f, pseudo ? 3.0f : 1.0f, pseudo ? 10.0f : 2.1f, {},
+                     {0.9f + 3.0f * u(rng)}, 0, pseudo});
+  }
+  const char* names[4][2] = {{" CA ", " C"}, {" CB ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
+  for (const crystal_case& c : cases) {
+    atom_store atoms;
+    std::uniform_real_distribution<float> uf(c.flo, c.fhi), ur(c.rlo, c.rhi);
+    for (int a = 0; a < c.nrandom; ++a) {
+      const float f[3] = {uf(rng), uf(rng), uf(rng)};
+      float x[3];
+      frac_to_real(*c.celli, f, x);
+      const int name = c.ca != 0 ? a % 4 : 0;
+      test::add_atom(atoms, x, ur(rng), names[name][0], names[name][1]);
+    }
+    for (const auto& x : c.places) test::add_atom(atoms, x.data(), c.rlo);
+    run_params params;
+    params.natoms = static_cast<int32_t>(atoms.pdbdata.size());
+    params.nca = c.nca, params.npseudo = c.npseudo > 0 ? c.npseudo : params.natoms;
+    run_flags flags;
+    flags.ca = c.ca, flags.cg = c.cg;
+    grid_store g;
+    for (float size : c.grids) {
+      params.gridsize = size;
+      g = compare_maps(params, flags, *c.celli, atoms, c.what + " at " + std::to_string(size), c.ncopies);
+    }
+    if (HasFailure()) break;
+    if (c.what == "many atoms") compare_maps(params, flags, *c.celli, atoms, "sample", 0, 4);
+    if (c.probe[0] < 0) continue;
+    const std::size_t p = g.index(c.probe[0], c.probe[1], c.probe[2]);
+    EXPECT_EQ(std::make_tuple(g.dist[p], g.iatom[p], g.isym[p]), std::make_tuple(c.pdist, c.patom, c.psym)) << c.what;
+  }
+}
+
+// The runs of equal image shift agree with the shift at every index: random
+// coordinates, coordinates half a cell from grid fractions and one step off
+// them, the cell faces, coordinates outside the cell, and a count of 0.
+TEST(FastMap, ImageShiftRunsMatchEveryIndex) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> u(-0.2f, 1.2f);
+  std::vector<shift_run> runs;
+  for (int32_t n : {0, 1, 2, 3, 7, 25, 64, 139, 250}) {
+    std::vector<float> fs = {0.0f, 1.0f, 0.5f, -0.0f, 1.5f, -0.75f, 2.25f};
+    for (int t = 0; t < 200; ++t) fs.push_back(u(rng));
+    for (int32_t q = 0; q <= n; ++q)
+      for (float base : {0.5f, -0.5f}) {
+        base += n > 0 ? static_cast<float>(q) / static_cast<float>(n) : 0.0f;
+        fs.insert(fs.end(), {base, std::nextafter(base, 2.0f), std::nextafter(base, -2.0f)});
+      }
+    for (float fc : fs) {
+      image_shift_runs(fc, n, runs);
+      std::vector<int32_t> joined, direct;  // the runs one index at a time, and the shift itself
+      for (const shift_run& r : runs) {
+        ASSERT_TRUE(r.lo == static_cast<int32_t>(joined.size()) && r.lo <= r.hi) << fc << " " << n;
+        joined.insert(joined.end(), r.hi - r.lo + 1, r.h);
+      }
+      for (int32_t idx = 0; idx <= n; ++idx) direct.push_back(image_shift(fc, idx, n));
+      ASSERT_EQ(joined, direct) << fc << " " << n;
+    }
+  }
+}
+
+// Counts and positions of whole grids stand in the stage reports below.
+TEST(Grid, PositionsFrameRoundTripAndWrap) {
+  const auto tc = test::make_crystal({26.0, 29.0, 23.0, 74.0, 96.0, 111.0}, "P 1", {}, {0.25f, -0.5f, 0.125f});
+  int32_t g[3];
+  set_gridmax(run_params{.gridsize = 0.0f}, *tc, g);  // no crash, held at the int32 range
+  EXPECT_GT(g[0], 250);
+  const run_params params;  // grid size 2.0
+  const float gc[3] = {26.0f, 3.0f, 0.0f}, x[3] = {12.5f, -3.25f, 40.0f};
+  float xyz[3], point[3], f[3], back[3];
+  grid_to_real(params, *tc, gc, xyz);
+  grid_point_position(params, *tc, 26, 3, 0, point);
+  EXPECT_EQ(std::vector<float>(xyz, xyz + 3), std::vector<float>(point, point + 3));
+  to_fcoords(*tc, x, f);
+  frac_to_real(*tc, f, back);
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(back[c], x[c], 1e-4);
+  for (const auto& [t, want] : {std::pair{-1, 19}, {21, 1}, {20, 20}, {0, 0}, {-20, 0}, {40, 20}})
+    EXPECT_EQ(wrap_index(t, 20), want) << t;
+}
+
+TEST(AtomCopies, WrapLoopOrderAndSkips) {
+  const auto tc = test::make_crystal({20.0, 20.0, 20.0, 90, 90, 90}, "P 21 21 21", {{90, 1}, {30, 0}});  // NCS 2 given
+  atom_store atoms;
+  test::add_atom(atoms, std::array{-5.0f, 30.0f, 20.0f}.data(), 1.6f);  // fractions −0.25, 1.5, 1.0
+  test::add_atom(atoms, std::array{20.0f, 0.0f, 0.0f}.data(), 1.5f);    // fractions 1, 0, 0
+  atom_copy cp;
+  bool outside[3];
+  EXPECT_TRUE(place_atom_copy(*tc, atoms, 1, 1, 1, cp, outside));
+  EXPECT_EQ(std::vector<float>({cp.f[0], cp.f[1], cp.f[2], cp.x[0], cp.x[1], cp.r}),
+            std::vector<float>({0.75f, 0.5f, 1.0f, 15.0f, 10.0f, 1.6f}));
+  EXPECT_FALSE(outside[0] || outside[1] || outside[2]);
+  EXPECT_FALSE(place_atom_copy(*tc, atoms, 2, 1, 1, cp, outside));  // 0.0 and 1.0 stay
+  EXPECT_EQ(std::vector<float>(cp.f, cp.f + 3), (std::vector<float>{1.0f, 0.0f, 0.0f}));
+  run_params params;
+  params.natoms = 5;  // beyond the stored atoms: never read past them
+  int32_t moved = 0;
+  const auto copies = collect_atom_copies(params, run_flags{}, *tc, atoms, false, moved);
+  ASSERT_EQ(copies.size(), 2u * 4u * 2u);
+  for (int32_t c = 0; c < 16; ++c) {  // atom outer, then symmetry operator, then NCS operators 1 and 3
+    EXPECT_EQ(std::vector<int32_t>({copies[c].a, copies[c].s, copies[c].n}),
+              std::vector<int32_t>({c / 8 + 1, c / 2 % 4 + 1, c % 2 ? 3 : 1}));
+    for (float fc : copies[c].f) EXPECT_TRUE(fc >= 0.0f && fc <= 1.0f) << fc;
+  }
+  EXPECT_TRUE(moved > 0 && moved <= 16) << moved;
+}
+
+// shifted_cell: edges of 50, 40, 10 Å at 4 Å give 13 (12.5 away from zero),
+// 10 and 3 (2.5) intervals; point 13 lies at 13 · 4 / 50 = 1.04 of a, and the
+// fracshift (0.1, 0, −0.2) moves the coordinate range to −5..47, 0..40, 2..14.
+// long_cell: a 502 Å edge needs 251 intervals at 2.0 Å, the grid size
+// becomes 2.008 and the edge 250 intervals; one atom, one mark of 100.
+// thousand_atoms: 1000 atoms in P 21 21 21, marks 5 to 95; 3510 copies are
+// moved into the cell. -mt 0 takes the shortest edge (16 Å) as the grid size
+// unless -f; a grid size of 0 stops the run.
+TEST(DistanceMapStage, ReportsEndToEnd) {
+  const auto mask_times = [](const std::string& report) {  // the figures of processor time
+    return std::regex_replace(report, std::regex("(calculate distance map:|completed in:|execution time:)[^\n]*"), "$1 #");
+  };
+  const std::filesystem::path dir = porvane::testing::fresh_directory("distmap_stage");
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/distmap/";
+  for (const char* pdb : {"long_cell.pdb", "shifted_cell.pdb", "thousand_atoms.pdb"})
+    std::filesystem::copy_file(data + pdb, dir / pdb);
+  for (const auto& [options, expected] : {std::pair<std::vector<std::string>, std::string>{
+                                              {"-vb", "1", "-nm", "long_cell.pdb"}, "long_cell_vb1"},
+                                          {{"-re", "4.0", "-vb", "1", "-nm", "shifted_cell.pdb"}, "shifted_cell_re4_vb1"},
+                                          {{"-vb", "1", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_vb1"},
+                                          {{"-mt", "0", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_mt0"},
+                                          {{"-mt", "0", "-f", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_mt0_f"},
+                                          {{"-re", "0", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_re0"}}) {
+    const auto result = porvane::testing::run_program(PORVANE_BINARY, options, dir);
+    EXPECT_EQ(result.status, 0) << expected << result.err;
+    EXPECT_EQ(mask_times(result.out), mask_times(porvane::testing::read_file(data + expected + ".txt"))) << expected;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace porvane
