@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,10 @@ inline program_result run_program(const std::string& program, const std::vector<
     dup2(out, 1);
     dup2(err, 2);
     if (chdir(workdir.c_str()) != 0) _exit(127);
+    // A run that hangs or writes without end is ended, not waited for.
+    alarm(300);
+    rlimit size{1L << 31, 1L << 31};
+    setrlimit(RLIMIT_FSIZE, &size);
     for (const auto& setting : env) {
       auto eq = setting.find('=');
       std::string name = setting.substr(0, eq), value = setting.substr(eq + 1);
