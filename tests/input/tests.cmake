@@ -1,6 +1,7 @@
-# Header side: tables, linear algebra, header reader.
+# Header side: tables, linear algebra, value converters, header reader.
 porvane_test_suite(porvane_header_tests porvane_input
   input/linear_algebra_test.cpp
+  input/value_converters_test.cpp
   input/header_tables_test.cpp
   input/header_reader_test.cpp
 )
