@@ -5,12 +5,12 @@
 
 #include <array>
 #include <bit>
-#include <regex>
 #include <tuple>
 
 #include "distmap/distance_kernel.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap_test_support.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane {
 namespace {
@@ -224,25 +224,14 @@ TEST(AtomCopies, WrapLoopOrderAndSkips) {
 // moved into the cell. -mt 0 takes the shortest edge (16 Å) as the grid size
 // unless -f; a grid size of 0 stops the run.
 TEST(DistanceMapStage, ReportsEndToEnd) {
-  const auto mask_times = [](const std::string& report) {  // the figures of processor time
-    return std::regex_replace(report, std::regex("(calculate distance map:|completed in:|execution time:)[^\n]*"), "$1 #");
-  };
-  const std::filesystem::path dir = porvane::testing::fresh_directory("distmap_stage");
-  const std::string data = std::string(PORVANE_TEST_DATA) + "/distmap/";
-  for (const char* pdb : {"long_cell.pdb", "shifted_cell.pdb", "thousand_atoms.pdb"})
-    std::filesystem::copy_file(data + pdb, dir / pdb);
-  for (const auto& [options, expected] : {std::pair<std::vector<std::string>, std::string>{
-                                              {"-vb", "1", "-nm", "long_cell.pdb"}, "long_cell_vb1"},
-                                          {{"-re", "4.0", "-vb", "1", "-nm", "shifted_cell.pdb"}, "shifted_cell_re4_vb1"},
-                                          {{"-vb", "1", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_vb1"},
-                                          {{"-mt", "0", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_mt0"},
-                                          {{"-mt", "0", "-f", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_mt0_f"},
-                                          {{"-re", "0", "-nm", "thousand_atoms.pdb"}, "thousand_atoms_re0"}}) {
-    const auto result = porvane::testing::run_program(PORVANE_BINARY, options, dir);
-    EXPECT_EQ(result.status, 0) << expected << result.err;
-    EXPECT_EQ(mask_times(result.out), mask_times(porvane::testing::read_file(data + expected + ".txt"))) << expected;
-  }
-  std::filesystem::remove_all(dir);
+  testing::expect_reports(
+      "distmap_stage",
+      {{"distmap/long_cell.pdb", {"-vb", "1", "-nm"}, "distmap/long_cell_vb1.txt"},
+       {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1", "-nm"}, "distmap/shifted_cell_re4_vb1.txt"},
+       {"distmap/thousand_atoms.pdb", {"-vb", "1", "-nm"}, "distmap/thousand_atoms_vb1.txt"},
+       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-nm"}, "distmap/thousand_atoms_mt0.txt"},
+       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f", "-nm"}, "distmap/thousand_atoms_mt0_f.txt"},
+       {"distmap/thousand_atoms.pdb", {"-re", "0", "-nm"}, "distmap/thousand_atoms_re0.txt"}});
 }
 
 }  // namespace

@@ -3,26 +3,13 @@
 // end of the structure report, is compared whole with the expected file.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "support/run_program.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct atoms_case {
-  const char* pdb;
-  std::vector<std::string> options;
-  const char* expected;
-};
-
-const std::string data = std::string(PORVANE_TEST_DATA) + "/atoms/";
-
 TEST(AtomsEndToEnd, ReaderAndStructureReports) {
-  const atoms_case cases[] = {
+  std::vector<testing::report_case> cases = {
       // First line a hydrogen, later hydrogens by column 14, B-factor limit
       // (95.0 stays, 95.01 goes, HETATM untouched), alternate locations with
       // bmin/bmax from discarded records, skipped records, unknown elements.
@@ -60,19 +47,11 @@ TEST(AtomsEndToEnd, ReaderAndStructureReports) {
       // The 201st chain identifier stops the run.
       {"many_chains.pdb", {}, "many_chains.txt"},
   };
-  const fs::path dir = testing::fresh_directory("atoms");
-  for (const atoms_case& c : cases) {
-    fs::copy_file(data + c.pdb, dir / c.pdb, fs::copy_options::overwrite_existing);
-    std::vector<std::string> args = c.options;
-    args.push_back(c.pdb);
-    const testing::program_result run = testing::run_program(PORVANE_BINARY, args, dir);
-    const std::string expected = testing::read_file(data + c.expected);
-    const std::size_t from = run.out.find(" Reading atoms...\n");
-    EXPECT_EQ(run.status, 0) << c.expected << "\n" << run.err;
-    ASSERT_NE(from, std::string::npos) << c.expected << "\n" << run.out;
-    EXPECT_EQ(run.out.substr(from, expected.size()), expected) << c.expected;
+  for (auto& c : cases) {
+    c.pdb = "atoms/" + c.pdb;
+    c.expected = "atoms/" + c.expected;
   }
-  fs::remove_all(dir);
+  testing::expect_reports("atoms", cases, " Reading atoms...\n");
 }
 
 }  // namespace

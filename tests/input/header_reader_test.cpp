@@ -14,7 +14,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "input/header_reader.hpp"
-#include "support/run_program.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane {
 namespace {
@@ -214,34 +214,15 @@ TEST(HeaderReader, StoreLimits) {
 // Whole runs up to the structure report (-zm ends the run there): real
 // headers, and cells the library cannot orthogonalise.
 TEST(HeaderReader, EndToEnd) {
-  struct run_case {
-    std::string pdb;
-    std::vector<std::string> options;
-    const char* expected;  // report; empty: only the status and message are checked
-    int status;
-  };
-  const run_case cases[] = {
-      {"pdb/1ubq.pdb", {"-zm"}, "1ubq_zm.txt", 0},
-      {"pdb/3al1.pdb", {"-zm"}, "3al1_zm.txt", 0},  // triclinic, ACE not in the table
-      {"pdb/4jsv.pdb", {"-zm", "-vb", "1"}, "4jsv_zm_vb1.txt", 0},  // P 2 21 21, two units
-      {"header/bad_cell_1.pdb", {}, "", 1}, {"header/bad_cell_2.pdb", {}, "", 1},
-      {"header/bad_cell_3.pdb", {}, "", 1}, {"header/bad_cell_4.pdb", {}, "", 1},
-      {"header/bad_cell_5.pdb", {}, "", 1}};
-  const fs::path dir = testing::fresh_directory("header");
-  for (const run_case& c : cases) {
-    const fs::path input = dir / fs::path(c.pdb).filename();
-    fs::copy_file(std::string(PORVANE_TEST_DATA) + "/" + c.pdb, input,
-                  fs::copy_options::overwrite_existing);
-    std::vector<std::string> args = c.options;
-    args.push_back(input.filename().string());
-    const testing::program_result result = testing::run_program(PORVANE_BINARY, args, dir);
-    EXPECT_EQ(result.status, c.status) << c.pdb;
-    if (*c.expected != '\0')
-      EXPECT_EQ(result.out, testing::read_file(data + c.expected)) << c.pdb;
-    else  // the library's fatal error
-      EXPECT_NE(result.err.find("cannot orthogonalise"), std::string::npos) << c.pdb;
-  }
-  fs::remove_all(dir);
+  const auto results = testing::expect_reports(
+      "header", {{"pdb/1ubq.pdb", {"-nm", "-re", "8.0"}, "header/1ubq_nm.txt"},
+                 {"pdb/3al1.pdb", {"-nm", "-re", "8.0"}, "header/3al1_nm.txt"},  // ACE not in the table
+                 {"pdb/4jsv.pdb", {"-nm", "-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt"},
+                 {"header/bad_cell_1.pdb", {}, "", 1}, {"header/bad_cell_2.pdb", {}, "", 1},
+                 {"header/bad_cell_3.pdb", {}, "", 1}, {"header/bad_cell_4.pdb", {}, "", 1},
+                 {"header/bad_cell_5.pdb", {}, "", 1}});
+  for (std::size_t k = 3; k < results.size(); ++k)  // the library's fatal error
+    EXPECT_NE(results[k].err.find("cannot orthogonalise"), std::string::npos) << k;
 }
 
 }  // namespace

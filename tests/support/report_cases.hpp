@@ -1,0 +1,61 @@
+// End-to-end report cases: a structure run through the program in a fresh
+// directory, its report compared with an expected file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/run_program.hpp"
+
+namespace porvane::testing {
+
+struct report_case {
+  std::string pdb;                   // input, relative to tests/data
+  std::vector<std::string> options;  // options before the input name
+  std::string expected;              // expected report, relative to tests/data; empty: none
+  int status = 0;                    // expected exit status
+};
+
+// The figures of processor time and the estimates made from it.
+inline std::string mask_times(const std::string& report) {
+  static const std::regex timed("(calculate distance map:|completed in:|execution time:)[^\n]*");
+  return std::regex_replace(report, timed, "$1 #");
+}
+
+// Runs each case and compares its report (from the first line that starts
+// with `from`, over the expected file's length, when `from` is given) with
+// the expected file. Returns the results in case order.
+inline std::vector<program_result> expect_reports(const std::string& name,
+                                                  const std::vector<report_case>& cases,
+                                                  const std::string& from = "") {
+  namespace fs = std::filesystem;
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+  const fs::path dir = fresh_directory(name);
+  std::vector<program_result> results;
+  for (const report_case& c : cases) {
+    const fs::path input = fs::path(c.pdb).filename();
+    fs::copy_file(data + c.pdb, dir / input, fs::copy_options::overwrite_existing);
+    std::vector<std::string> args = c.options;
+    args.push_back(input.string());
+    program_result run = run_program(PORVANE_BINARY, args, dir);
+    EXPECT_EQ(run.status, c.status) << c.pdb << " " << c.expected << "\n" << run.err;
+    if (!c.expected.empty()) {
+      const std::string expected = read_file(data + c.expected);
+      std::string report = run.out;
+      if (!from.empty()) {
+        const std::size_t at = report.find(from);
+        EXPECT_NE(at, std::string::npos) << c.expected << "\n" << report;
+        report = at == std::string::npos ? "" : report.substr(at, expected.size());
+      }
+      EXPECT_EQ(mask_times(report), mask_times(expected)) << c.expected;
+    }
+    results.push_back(std::move(run));
+  }
+  fs::remove_all(dir);
+  return results;
+}
+
+}  // namespace porvane::testing
