@@ -1,9 +1,11 @@
 // The crystal record: what the header says about the crystal, what the atom
-// reader and the structure report add, and the channel results.
+// reader and the structure report add. The channel results live in a record
+// of the channel analysis.
 #pragma once
 
 #include <cstdint>
 
+#include "cell_frame.hpp"
 #include "fixed_text.hpp"
 #include "limits.hpp"
 
@@ -35,12 +37,9 @@ struct bio_unit {
   float anisotropy = 0.0f;
 };
 
-struct crystal_record {
-  // cell_matrices
-  float cell[6] = {0, 0, 0, 0, 0, 0};      // a, b, c (Å), alpha, beta, gamma (deg)
-  float fracmat[3][3] = {};                // S: orthogonal to fractional
-  float fracshift[3] = {0, 0, 0};          // U: f = S·x + U
-  float orthmat[3][3] = {};                // O = S⁻¹: x = O·(f − U)
+// The cell and its matrices come from cell_frame: a stage that only turns
+// indices or coordinates into positions takes the frame alone.
+struct crystal_record : cell_frame {
   float resolution = 0.0f;                 // from REMARK 2 (Å)
   float cellvol = 0.0f;                    // cell volume (Å³)
   float facearea[3] = {0, 0, 0};           // face areas perpendicular to a, b, c (Å²)
@@ -58,11 +57,6 @@ struct crystal_record {
 
   bio_unit biounit[maxbio];
 
-  // channel_summary
-  float btensor[3][3] = {};                // bottleneck tensor
-  float projarea[3] = {0, 0, 0};           // projected open area per axis (Å²)
-  float projradius[3] = {0, 0, 0};         // projected effective radius per axis (Å)
-
   // composition
   float mwatoms = 0.0f;                    // mass of accepted atoms (Da)
   float mwseq = 0.0f;                      // mass from SEQRES (Da)
@@ -72,19 +66,9 @@ struct crystal_record {
   int32_t nprotres = 0;                    // SEQRES protein residues
   int32_t nnucres = 0;                     // SEQRES nucleic-acid residues
   int32_t nothres = 0;                     // SEQRES residues not in the table
-  float tortmin = 0.0f, tortmax = 0.0f;    // range of average tortuosity
-  float wvmin = 0.0f, wvmax = 0.0f;        // range of average width variation
-  fixed_text<3> dir1d;                     // direction letters of a 1D cluster 1
-  float maxrad3d = 0.0f;                   // largest 3D / 2D / 1D cutoff (Å)
-  float maxrad2d = 0.0f;
-  float maxrad1d = 0.0f;
 
   // bstats
   float bsum = 0.0f, bmin = 0.0f, bmax = 0.0f;  // B factors of accepted atoms
-  int32_t nchanatoms = 0;                  // channel-flagged atoms
-  float chanbavg = 0.0f;                   // their mean B factor
-  int32_t deepgrid[3] = {0, 0, 0};         // grid index of the deepest point
-  float deepxyz[3] = {0, 0, 0};            // its orthogonal position (Å)
 
   // chains and biological units
   int32_t nchains = 0;                     // chain records in use

@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/crystal_record.hpp"
-#include "distmap/unit_cell_grid.hpp"
+#include "common/cell_frame.hpp"
 
 namespace porvane {
 
@@ -58,11 +57,11 @@ inline void image_shift_runs(float fc, int32_t n, std::vector<shift_run>& runs) 
 }
 
 // Orthogonal position of the image of a copy: orthmat · ((f + h) − fracshift).
-inline void image_position(const crystal_record& celli, const float f[3], const int32_t h[3],
+inline void image_position(const cell_frame& frame, const float f[3], const int32_t h[3],
                            float xi[3]) {
   float g[3];
-  for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - celli.fracshift[c];
-  matrix_times(celli.orthmat, g, xi);
+  for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - frame.fracshift[c];
+  matrix_times(frame.orthmat, g, xi);
 }
 
 }  // namespace porvane

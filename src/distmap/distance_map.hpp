@@ -85,7 +85,7 @@ struct fast_map_stats {
 // best by a margin. With sample_rows > 0
 // only about that many evenly spread rows of point blocks are computed (for
 // the time estimate); the other points are left as they are.
-fast_map_stats distance_map_fast(const crystal_record& celli,
+fast_map_stats distance_map_fast(const cell_frame& frame,
                                  const std::vector<atom_copy>& copies, grid_store& gridi,
                                  int32_t sample_rows = 0);
 

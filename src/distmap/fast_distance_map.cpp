@@ -62,10 +62,10 @@ inline uint32_t float_order(float v) {
 
 class fast_map {
  public:
-  fast_map(const crystal_record& celli, const std::vector<atom_copy>& copies, grid_store& gridi)
+  fast_map(const cell_frame& frame, const std::vector<atom_copy>& copies, grid_store& gridi)
       : copies_(copies), gridi_(gridi) {
     for (int c = 0; c < 3; ++c) n_[c] = gridi.n[c];
-    build_sites(celli);
+    build_sites(frame);
   }
 
   fast_map_stats run(int32_t sample_rows) {
@@ -123,7 +123,7 @@ class fast_map {
   // Calls emit(site) for the direct site of copy ci and then for each of
   // its image sites, in that order.
   template <class F>
-  void for_each_site(const crystal_record& celli, std::size_t ci, F&& emit) {
+  void for_each_site(const cell_frame& frame, std::size_t ci, F&& emit) {
     const atom_copy& cp = copies_[ci];
     const int32_t key = static_cast<int32_t>(2 * ci);
     emit(site{{cp.x[0], cp.x[1], cp.x[2]}, cp.r, key, {0, 0, 0}, {n_[0], n_[1], n_[2]}});
@@ -134,7 +134,7 @@ class fast_map {
           if (ra.h == 0 && rb.h == 0 && rc.h == 0) continue;
           const int32_t h[3] = {ra.h, rb.h, rc.h};
           site img{{0, 0, 0}, cp.r, key + 1, {ra.lo, rb.lo, rc.lo}, {ra.hi, rb.hi, rc.hi}};
-          image_position(celli, cp.f, h, img.x);
+          image_position(frame, cp.f, h, img.x);
           emit(img);
         }
       }
@@ -143,7 +143,7 @@ class fast_map {
 
   // Sites are generated three times (extent, bucket counts, filling) rather
   // than held twice: generating one costs less than storing it.
-  void build_sites(const crystal_record& celli) {
+  void build_sites(const cell_frame& frame) {
     // The buckets cover every grid point and every site.
     float lo[3], hi[3];
     for (int c = 0; c < 3; ++c) {
@@ -170,7 +170,7 @@ class fast_map {
     std::size_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
       rmax_ = std::max(rmax_, copies_[ci].r);
-      for_each_site(celli, ci, [&](const site& s) {
+      for_each_site(frame, ci, [&](const site& s) {
         widen(s.x);
         ++nsites;
       });
@@ -199,7 +199,7 @@ class fast_map {
     const std::size_t nb = static_cast<std::size_t>(nbin_[0]) * nbin_[1] * nbin_[2];
     start_.assign(nb + 1, 0);
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
-      for_each_site(celli, ci, [&](const site& s) { ++start_[bucket_of(s.x) + 1]; });
+      for_each_site(frame, ci, [&](const site& s) { ++start_[bucket_of(s.x) + 1]; });
     }
     for (std::size_t i = 0; i < nb; ++i) start_[i + 1] += start_[i];
 
@@ -210,7 +210,7 @@ class fast_map {
     std::size_t t = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
       copy_first_[ci] = t;
-      for_each_site(celli, ci, [&](const site& s) {
+      for_each_site(frame, ci, [&](const site& s) {
         const uint32_t at = fill[bucket_of(s.x)]++;
         binned_[at] = s;
         copy_sites_[t++] = at;
@@ -438,11 +438,11 @@ class fast_map {
 
 }  // namespace
 
-fast_map_stats distance_map_fast(const crystal_record& celli,
+fast_map_stats distance_map_fast(const cell_frame& frame,
                                  const std::vector<atom_copy>& copies, grid_store& gridi,
                                  int32_t sample_rows) {
   const float t0 = processor_seconds();
-  fast_map fm(celli, copies, gridi);
+  fast_map fm(frame, copies, gridi);
   const float t1 = processor_seconds();
   fast_map_stats st = fm.run(sample_rows);
   st.setup_seconds = t1 - t0;

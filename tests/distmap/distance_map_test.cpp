@@ -179,8 +179,8 @@ TEST(Grid, PositionsFrameRoundTripAndWrap) {
   const run_params params;  // grid size 2.0
   const float gc[3] = {26.0f, 3.0f, 0.0f}, x[3] = {12.5f, -3.25f, 40.0f};
   float xyz[3], point[3], f[3], back[3];
-  grid_to_real(params, *tc, gc, xyz);
-  grid_point_position(params, *tc, 26, 3, 0, point);
+  grid_to_real(*tc, params.gridsize, gc, xyz);
+  grid_point_position(*tc, params.gridsize, 26, 3, 0, point);
   EXPECT_EQ(std::vector<float>(xyz, xyz + 3), std::vector<float>(point, point + 3));
   to_fcoords(*tc, x, f);
   frac_to_real(*tc, f, back);

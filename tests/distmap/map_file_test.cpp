@@ -97,7 +97,7 @@ TEST(MapFile, HeaderEveryValueAndReadBack) {
     ASSERT_EQ(back.points(), g.points());
     EXPECT_EQ(0, std::memcmp(back.dist.data(), g.dist.data(), g.dist.size() * sizeof(float)));
     float xyz[3];  // positions at the assumed grid size
-    grid_point_position(params, *other, nx, 3, nz, xyz);
+    grid_point_position(*other, params.gridsize, nx, 3, nz, xyz);
     const std::size_t p = back.index(nx, 3, nz);
     EXPECT_EQ(std::vector<float>({back.x[p], back.y[p], back.z[p]}), std::vector<float>(xyz, xyz + 3));
   }
