@@ -1,0 +1,85 @@
+// Cells, synthetic grids and a report capture for the Reeb-graph tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/cell_frame.hpp"
+#include "common/grid_store.hpp"
+#include "common/report_writer.hpp"
+
+namespace porvane::test {
+
+// Runs f with standard output captured; returns what the report wrote.
+template <class F>
+std::string captured(F&& f) {
+  struct release {  // also when f throws
+    std::string* out;
+    ~release() { report().flush(), *out = ::testing::internal::GetCapturedStdout(); }
+  };
+  std::string out;
+  ::testing::internal::CaptureStdout();
+  {
+    release guard{&out};
+    f();
+  }
+  return out;
+}
+
+// A cell in the PDB convention (a along x, b in the xy plane), matrices in
+// double and rounded, with a fractional offset.
+inline cell_frame make_frame(double a, double b, double c, double al, double be, double ga,
+                             const float shift[3] = nullptr) {
+  const double rad = std::acos(-1.0) / 180.0;
+  const double ca = std::cos(al * rad), cb = std::cos(be * rad), cg = std::cos(ga * rad),
+               sg = std::sin(ga * rad);
+  const double v = a * b * c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+  const double o[3][3] = {{a, b * cg, c * cb}, {0, b * sg, c * (ca - cb * cg) / sg}, {0, 0, v / (a * b * sg)}};
+  // Inverse of the upper triangle.
+  double s[3][3] = {{1 / o[0][0], 0, 0}, {0, 1 / o[1][1], 0}, {0, 0, 1 / o[2][2]}};
+  s[0][1] = -o[0][1] / (o[0][0] * o[1][1]);
+  s[1][2] = -o[1][2] / (o[1][1] * o[2][2]);
+  s[0][2] = (o[0][1] * o[1][2] - o[0][2] * o[1][1]) / (o[0][0] * o[1][1] * o[2][2]);
+  cell_frame f;
+  const double cell[6] = {a, b, c, al, be, ga};
+  for (int i = 0; i < 6; ++i) f.cell[i] = static_cast<float>(cell[i]);
+  for (int r = 0; r < 3; ++r)
+    for (int q = 0; q < 3; ++q) f.orthmat[r][q] = static_cast<float>(o[r][q]), f.fracmat[r][q] = static_cast<float>(s[r][q]);
+  for (int i = 0; i < 3 && shift != nullptr; ++i) f.fracshift[i] = shift[i];
+  return f;
+}
+
+// A grid of counts n with every label -1 and stale patch labels.
+inline grid_store empty_grid(int32_t nx, int32_t ny, int32_t nz) {
+  grid_store g;
+  g.resize(nx, ny, nz);
+  std::fill(g.clust.begin(), g.clust.end(), -1);
+  std::fill(g.patch.begin(), g.patch.end(), 77);
+  return g;
+}
+
+// Random cluster labels: blobs grown by random walks (labels 1..nlabels)
+// over a sprinkle of single points at density `sprinkle`.
+inline void random_channels(grid_store& g, std::mt19937& rng, int nwalks, int steps, int nlabels,
+                            double sprinkle) {
+  std::uniform_real_distribution<double> u(0, 1);
+  std::uniform_int_distribution<int> label(1, nlabels), dir(0, 5);
+  for (std::size_t p = 0; p < g.points(); ++p)
+    if (u(rng) < sprinkle) g.clust[p] = label(rng);
+  for (int w = 0; w < nwalks; ++w) {
+    int32_t at[3];
+    for (int c = 0; c < 3; ++c) at[c] = std::uniform_int_distribution<int32_t>(0, g.n[c])(rng);
+    const int32_t l = label(rng);
+    for (int s = 0; s < steps; ++s) {
+      g.clust[g.index(at[0], at[1], at[2])] = l;
+      const int m = dir(rng);
+      at[m % 3] = std::clamp(at[m % 3] + (m < 3 ? 1 : -1), 0, g.n[m % 3]);
+    }
+  }
+}
+
+}  // namespace porvane::test
