@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -80,6 +81,67 @@ inline void random_channels(grid_store& g, std::mt19937& rng, int nwalks, int st
       at[m % 3] = std::clamp(at[m % 3] + (m < 3 ? 1 : -1), 0, g.n[m % 3]);
     }
   }
+}
+
+}  // namespace porvane::test
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/run_stop.hpp"
+#include "reeb/reeb_stage.hpp"
+#include "support/run_program.hpp"
+
+namespace porvane::test {
+
+// What one run of the stage left: its report, the script, the cutoffs the
+// cluster analysis was asked for, the graph and the settings after it.
+struct stage_result {
+  int status = 0;             // exit status of a stop, 0 when the stage ran through
+  std::string message;        // its message
+  std::string report;
+  std::string script;         // "reeb_graph.py", empty when there is none
+  std::vector<float> cutoffs;
+  reeb_graph graph;
+  run_params params;
+};
+
+// Runs the stage in `dir` on a copy of `grid`. The stand-in cluster analysis
+// writes `labels` into gridi.clust (the grid's own labels are replaced) and
+// prints one line with the cutoff.
+inline stage_result run_stage(const std::filesystem::path& dir, const grid_store& grid,
+                              const std::vector<int32_t>& labels, const run_params& params, const run_flags& flags,
+                              const cell_frame& frame, float maxrad3d = 0.0f) {
+  stage_result res;
+  res.params = params;
+  grid_store g = grid;
+  const std::filesystem::path home = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  res.report = captured([&] {
+    try {
+      reeb_graph_stage(res.params, flags, frame, g, maxrad3d, res.graph, [&](float cutoff) {
+        res.cutoffs.push_back(cutoff);
+        g.clust = labels;
+        report().free("stand-in cluster analysis at", cutoff);
+      });
+    } catch (const run_stop& stop) {
+      res.status = stop.status;
+      res.message = stop.message;
+    }
+  });
+  std::filesystem::current_path(home);
+  if (std::filesystem::exists(dir / "reeb_graph.py")) res.script = testing::read_file(dir / "reeb_graph.py");
+  return res;
+}
+
+// Labels of a grid of counts n: cluster `label` at the listed points, -1
+// elsewhere.
+inline std::vector<int32_t> labels_at(const grid_store& g, const std::vector<std::array<int32_t, 3>>& points,
+                                      int32_t label = 1) {
+  std::vector<int32_t> clust(g.points(), -1);
+  for (const auto& p : points) clust[g.index(p[0], p[1], p[2])] = label;
+  return clust;
 }
 
 }  // namespace porvane::test
