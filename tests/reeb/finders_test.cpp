@@ -24,7 +24,7 @@ using edge_finder = std::function<void(const run_params&, const run_flags&, cons
 std::string build_direction(const patch_finder& patches, const edge_finder& edges, run_params& params,
                             const run_flags& flags, const cell_frame& frame, grid_store& g, int32_t d,
                             reeb_graph& rg) {
-  return test::captured([&] {
+  return testing::captured_report([&] {
     params.reebdir = d;
     rg.along(d) = reeb_direction{};
     for (int32_t lev = 0; lev <= g.n[d - 1]; ++lev) {
@@ -135,7 +135,7 @@ TEST(ReebFinders, DrawnSlices) {
     run_flags flags;
     flags.vb = 1;
     const int32_t sp[2] = {3, 1};
-    const std::string out = test::captured([&] { find_patches(params, frame, flags, g, c.clusternum, sp, rg); });
+    const std::string out = testing::captured_report([&] { find_patches(params, frame, flags, g, c.clusternum, sp, rg); });
     EXPECT_EQ(out, "") << c.what;
     std::vector<std::string> got(c.rows.size(), std::string(c.rows[0].size(), '.'));
     for (int32_t p = 0; p <= np; ++p)

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 
 #include "reeb_test_support.hpp"
 
@@ -39,6 +38,11 @@ std::vector<int32_t> tube_labels(const grid_store& g) {
   return clust;
 }
 const cell_frame cube = test::make_frame(10, 10, 10, 90, 90, 90);
+const run_flags verbose = [] {
+  run_flags f;
+  f.vb = 2;
+  return f;
+}();
 
 run_params reeb_params(int32_t dir, float cutoff, int32_t trim = 1, int32_t cluster = 1) {
   run_params p;
@@ -92,8 +96,6 @@ TEST(ReebStageEndToEnd, HandCheckedTube) {
 TEST(ReebStageEndToEnd, AllDirectionsAndTheRerun) {
   const fs::path dir = testing::fresh_directory("reeb_all");
   const grid_store g = tube_grid();
-  run_flags verbose;
-  verbose.vb = 2;
   for (float cutoff : {0.0f, 1.8f}) {
     fs::remove(dir / "reeb_graph.py");
     const test::stage_result r = run_stage(dir, g, tube_labels(g), reeb_params(4, cutoff), verbose, cube, 2.25f);
@@ -187,8 +189,6 @@ TEST(ReebStage, TrimLevelsAndCentringShifts) {
 TEST(ReebStageEndToEnd, CentringMovesTheGraph) {
   const fs::path dir = testing::fresh_directory("reeb_centre");
   const grid_store g = tube_grid();
-  run_flags verbose;
-  verbose.vb = 2;
   const test::stage_result r = run_stage(dir, g, labels_at(g, {{5, 1, 1}, {5, 1, 2}, {5, 2, 2}}), reeb_params(2, 1.0f, 0),
                                          verbose, cube);
   EXPECT_NE(r.report.find(free_format_text({"Average fractional coordinate for reebgraph: ", 1.0f, 0.3f, 0.35f,
@@ -207,8 +207,6 @@ TEST(ReebStageEndToEnd, CentringMovesTheGraph) {
 TEST(ReebStageEndToEnd, DirectionsWithoutNodes) {
   const fs::path dir = testing::fresh_directory("reeb_empty");
   const grid_store g = tube_grid();
-  run_flags verbose;
-  verbose.vb = 2;
   const test::stage_result r = run_stage(dir, g, tube_labels(g), reeb_params(4, 1.0f, 1, 5), verbose, cube);
   const std::string centre =
       free_format_text({"Average fractional coordinate for reebgraph: ", 0.0f, 0.0f, 0.0f, int32_t(0), int32_t(0), int32_t(0)}) +

@@ -1,4 +1,4 @@
-// Cells, synthetic grids and a report capture for the Reeb-graph tests.
+// Cells, synthetic grids and stage runs for the Reeb-graph tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,24 +12,9 @@
 #include "common/cell_frame.hpp"
 #include "common/grid_store.hpp"
 #include "common/report_writer.hpp"
+#include "support/captured_report.hpp"
 
 namespace porvane::test {
-
-// Runs f with standard output captured; returns what the report wrote.
-template <class F>
-std::string captured(F&& f) {
-  struct release {  // also when f throws
-    std::string* out;
-    ~release() { report().flush(), *out = ::testing::internal::GetCapturedStdout(); }
-  };
-  std::string out;
-  ::testing::internal::CaptureStdout();
-  {
-    release guard{&out};
-    f();
-  }
-  return out;
-}
 
 // A cell in the PDB convention (a along x, b in the xy plane), matrices in
 // double and rounded, with a fractional offset.
@@ -118,7 +103,7 @@ inline stage_result run_stage(const std::filesystem::path& dir, const grid_store
   grid_store g = grid;
   const std::filesystem::path home = std::filesystem::current_path();
   std::filesystem::current_path(dir);
-  res.report = captured([&] {
+  res.report = testing::captured_report([&] {
     try {
       reeb_graph_stage(res.params, flags, frame, g, maxrad3d, res.graph, [&](float cutoff) {
         res.cutoffs.push_back(cutoff);
