@@ -29,11 +29,9 @@ TEST(ReebPymolEndToEnd, ScriptsLoadWithTheExpectedCounts) {
       {"random channels, trim 2", 4, 2, 1, 12}, {"random channels, every cluster", 1, 1, 0, 20},
   };
   const cell_frame tube_frame = test::make_frame(10, 10, 10, 90, 90, 90);
-  const float shift[3] = {0.1f, 0.2f, -0.3f};
-  const cell_frame random_frame = test::make_frame(48, 40, 56, 80, 95, 105, shift);
+  const cell_frame random_frame = test::make_frame(48, 40, 56, 80, 95, 105, {0.1f, 0.2f, -0.3f});
   std::mt19937 rng(7);
   for (const pymol_case& c : cases) {
-    const fs::path dir = testing::fresh_directory("reeb_pymol");
     grid_store g = c.nwalks == 0 ? test::empty_grid(5, 5, 5) : test::empty_grid(24, 20, 28);
     std::vector<int32_t> labels(g.points(), -1);
     if (c.nwalks == 0) {
@@ -51,9 +49,10 @@ TEST(ReebPymolEndToEnd, ScriptsLoadWithTheExpectedCounts) {
     params.clusternum = c.cluster;
     run_flags flags;
     flags.vb = 2;
-    const test::stage_result r =
-        test::run_stage(dir, g, labels, params, flags, c.nwalks == 0 ? tube_frame : random_frame);
+    const test::stage_result r = test::run_stage(g, labels, params, flags, c.nwalks == 0 ? tube_frame : random_frame);
     ASSERT_EQ(r.status, 0) << r.message;
+    const fs::path dir = testing::fresh_directory("reeb_pymol");
+    std::ofstream(dir / "reeb_graph.py", std::ios::binary) << r.script;
     std::ofstream(dir / "report.txt", std::ios::binary) << r.report;
 
     std::vector<std::string> args = {checker, "reeb_graph.py", "--trim", std::to_string(c.trim), "--report",

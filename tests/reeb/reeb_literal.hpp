@@ -18,9 +18,14 @@
 
 namespace porvane::test {
 
-// Grid index of the in-plane point (p, q) of slice lev along d.
+// Grid indices, and the grid index, of the in-plane point (p, q) of slice
+// lev along d.
+inline std::array<int32_t, 3> literal_point(int d, int lev, int p, int q) {
+  return d == 1 ? std::array{lev, p, q} : d == 2 ? std::array{p, lev, q} : std::array{p, q, lev};
+}
 inline std::size_t literal_at(const grid_store& g, int d, int lev, int p, int q) {
-  return d == 1 ? g.index(lev, p, q) : d == 2 ? g.index(p, lev, q) : g.index(p, q, lev);
+  const auto [i, j, k] = literal_point(d, lev, p, q);
+  return g.index(i, j, k);
 }
 
 inline void literal_find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
@@ -94,7 +99,7 @@ inline void literal_find_patches(const run_params& params, const cell_frame& cel
     for (int q = 0; q <= nq; ++q) {
       const int32_t l = label(p, q);
       if (l == -1) continue;
-      const int32_t i = d == 1 ? lev : p, j = d == 1 ? p : d == 2 ? lev : q, k = d == 3 ? lev : q;
+      const auto [i, j, k] = literal_point(d, lev, p, q);
       float xyz[3];
       grid_point_position(celli, params.gridsize, i, j, k, xyz);
       for (int c = 0; c < 3; ++c) avg[l][c] = avg[l][c] + xyz[c];
@@ -135,9 +140,8 @@ inline void literal_find_edges(const run_params& params, const run_flags& flags,
         for (int32_t s = 1; s <= n; ++s) {
           if (graph.node(s).id != p2) continue;
           if (flags.vb > 1) {
-            const int i = d == 1 ? lev : p, j = d == 1 ? p : d == 2 ? lev : q, k = d == 3 ? lev : q;
-            report().free("Testing ", r, s, graph.node(r).id, graph.node(s).id, i, j, k, i + (d == 1), j + (d == 2),
-                          k + (d == 3));
+            const auto a = literal_point(d, lev, p, q), b = literal_point(d, lev + 1, p, q);
+            report().free("Testing ", r, s, graph.node(r).id, graph.node(s).id, a[0], a[1], a[2], b[0], b[1], b[2]);
           }
           if (!std::equal(graph.node(r).base, graph.node(r).base + 3, graph.node(s).base)) continue;
           int32_t found = 0;
