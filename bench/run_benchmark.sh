@@ -33,3 +33,11 @@ if [ -x "$build/bench/porvane_distmap_benchmark" ]; then
     "$build/bench/porvane_distmap_benchmark" $args
   done
 fi
+
+if [ -x "$build/bench/porvane_reeb_benchmark" ]; then
+  for n in 250 125; do
+    echo "== Reeb stage, synthetic channel network, $((n + 1))^3 grid points, all three directions"
+    /usr/bin/time -v "$build/bench/porvane_reeb_benchmark" "$n" --literal 2> "$work/time.txt" | grep -v "^ "
+    grep -E "User time|System time|Maximum resident" "$work/time.txt"
+  done
+fi

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev)
+packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev python3-pymol)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

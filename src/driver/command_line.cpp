@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/fixed_text.hpp"
+#include "common/run_stop.hpp"
 #include "input/value_converters.hpp"
 
 namespace porvane {
@@ -148,6 +149,12 @@ void read_command_line(const std::vector<std::string>& args, run_flags& flags,
 bool help_requested(const std::vector<std::string>& args, const run_flags& flags,
                     const run_state& state) {
   return args.empty() || flags.h == 1 || state.pdbname.blank();
+}
+
+void check_reeb_direction(const run_flags& flags, const run_params& params) {
+  if (flags.rb == 1 && (params.reebdir < 1 || params.reebdir > 4))
+    io_failure("porvane: the -rb direction must be 1, 2 or 3, or 4 for all three; got " +
+               std::to_string(params.reebdir));
 }
 
 }  // namespace porvane

@@ -17,6 +17,10 @@ void read_command_line(const std::vector<std::string>& args, run_flags& flags,
 bool help_requested(const std::vector<std::string>& args, const run_flags& flags,
                     const run_state& state);
 
+// With -rb, a direction other than 1, 2, 3 or 4 (all three) ends the run as
+// an input error, before anything is printed.
+void check_reeb_direction(const run_flags& flags, const run_params& params);
+
 // The help text with the current values of the settings.
 void print_help(const run_params& params, const run_state& state);
 

@@ -93,6 +93,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     print_help(params, state);
     stop_run();
   }
+  check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
 
   r.free("Porvane  Version ", state.version);

@@ -17,6 +17,7 @@
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
 #include "input/linear_algebra.hpp"
+#include "support/captured_report.hpp"
 #include "support/run_program.hpp"
 
 namespace porvane::test {
@@ -24,14 +25,7 @@ namespace porvane::test {
 // Runs f with standard output captured; returns what the report wrote.
 template <class F>
 std::string quiet(F&& f) {
-  struct release {  // also when f throws
-    std::string* out;
-    ~release() { report().flush(), *out = ::testing::internal::GetCapturedStdout(); }
-  };
-  std::string out;
-  ::testing::internal::CaptureStdout();
-  { release guard{&out}; f(); }
-  return out;
+  return testing::captured_report(std::forward<F>(f));
 }
 
 // A crystal read from a CRYST1 record (cell in Å and degrees, space group)

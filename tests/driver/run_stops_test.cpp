@@ -47,6 +47,35 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   fs::remove_all(dir);
 }
 
+// A -rb direction outside 1..4 stops right after the command line; the
+// help text still comes first when it is asked for.
+TEST(RunStops, ReebDirectionOutsideOneToFour) {
+  struct direction_case {
+    std::vector<std::string> args;
+    int status;
+    bool message;
+  };
+  const std::vector<direction_case> cases = {
+      {{"-rb", "5", "1.5", "one_atom.pdb"}, 2, true},   {{"-rb", "0", "1.5", "one_atom.pdb"}, 2, true},
+      {{"one_atom.pdb", "-rb", "x"}, 2, true},          // "x" gives 72, the cutoff is blank
+      {{"-rb", "7", "1.0", "-h", "one_atom.pdb"}, 0, false},
+      {{"-ho", "-rb", "3", "1.0", "one_atom.pdb"}, 0, false}, {{"-ho", "-rb", "-s", "one_atom.pdb"}, 0, false},
+  };
+  const fs::path dir = fresh_directory("reeb_direction");
+  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb", dir / "one_atom.pdb");
+  for (const direction_case& c : cases) {
+    const auto run = run_program(PORVANE_BINARY, c.args, dir);
+    EXPECT_EQ(run.status, c.status) << c.args[1];
+    if (c.message) {
+      EXPECT_EQ(run.out, "") << c.args[1];
+      EXPECT_NE(run.err.find("-rb direction must be 1, 2 or 3, or 4"), std::string::npos) << run.err;
+    } else {
+      EXPECT_EQ(run.err, "") << c.args[1];
+    }
+  }
+  fs::remove_all(dir);
+}
+
 TEST(RunStops, TooManyAtomsStopsBeforeTheMap) {
   const fs::path dir = fresh_directory("many_atoms");
   std::string text = testing::read_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb");

@@ -1,0 +1,137 @@
+#include "reeb/find_patches.hpp"
+
+#include <vector>
+
+#include "common/report_writer.hpp"
+#include "reeb/slice_geometry.hpp"
+
+namespace porvane {
+
+namespace {
+
+// Union-find over the points of one slice, by local index p·(nq+1) + q.
+struct slice_components {
+  std::vector<int32_t> parent;  // -1: not a member
+
+  int32_t root(int32_t a) {
+    while (parent[a] != a) {
+      parent[a] = parent[parent[a]];
+      a = parent[a];
+    }
+    return a;
+  }
+  void join(int32_t a, int32_t b) {
+    a = root(a);
+    b = root(b);
+    if (a < b) parent[b] = a;
+    else if (b < a) parent[a] = b;
+  }
+};
+
+// Products orthmat[r][c] · f_c(t) of the fractional coordinate of index t on
+// axis c, so that a point's position is summed exactly as matrix_times sums
+// the row: (m0·f0 + m1·f1) + m2·f2.
+struct axis_products {
+  std::vector<float> v[3];  // v[c][3·t + r]
+
+  axis_products(const cell_frame& frame, float gridsize, const int32_t n[3]) {
+    for (int c = 0; c < 3; ++c) {
+      v[c].resize(3 * (static_cast<std::size_t>(n[c]) + 1));
+      for (int32_t t = 0; t <= n[c]; ++t) {
+        const float f = (static_cast<float>(t) * gridsize) / frame.cell[c] - frame.fracshift[c];
+        for (int r = 0; r < 3; ++r) v[c][3 * t + r] = frame.orthmat[r][c] * f;
+      }
+    }
+  }
+  void position(const int32_t ijk[3], float xyz[3]) const {
+    for (int r = 0; r < 3; ++r)
+      xyz[r] = (v[0][3 * ijk[0] + r] + v[1][3 * ijk[1] + r]) + v[2][3 * ijk[2] + r];
+  }
+};
+
+}  // namespace
+
+void find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
+                  grid_store& gridi, int32_t clusternum, const int32_t slicepos[2],
+                  reeb_graph& reebgraph) {
+  const int32_t d = slicepos[0], lev = slicepos[1];
+  const bool verbose = flags.vb > 1;
+  reeb_direction& graph = reebgraph.along(params.reebdir);
+  if (verbose)
+    report().free("Finding patches (nodes) for cluster ", clusternum, " at level ", lev,
+                  " along axis number ", d);
+
+  const slice_layout s = slice_layout::of(gridi, d, lev);
+  const int32_t width = s.nq + 1;
+  slice_components uf;
+  uf.parent.assign(static_cast<std::size_t>(s.np + 1) * static_cast<std::size_t>(width), -1);
+
+  // Scan order: join each member to its members among the four window points
+  // already visited (p-1, q-1..q+1) and (p, q-1).
+  for (int32_t p = 0; p <= s.np; ++p) {
+    for (int32_t q = 0; q <= s.nq; ++q) {
+      if (!patch_member(gridi.clust[s.at(p, q)], clusternum)) continue;
+      const int32_t a = p * width + q;
+      uf.parent[a] = a;
+      if (q > 0 && uf.parent[a - 1] >= 0) uf.join(a, a - 1);
+      if (p > 0) {
+        for (int32_t b = a - width - 1; b <= a - width + 1; ++b) {
+          const int32_t qb = q + (b - (a - width));
+          if (qb >= 0 && qb <= s.nq && uf.parent[b] >= 0) uf.join(a, b);
+        }
+      }
+    }
+  }
+  if (verbose) report().free("Checking for multiply labeled patches...");
+
+  // Second scan: node numbers by first point, labels and position sums.
+  const int32_t first = graph.nnodes();
+  std::vector<int32_t> number(uf.parent.size(), 0);
+  std::vector<float> sums;
+  std::vector<int32_t> counts;
+  const axis_products products(celli, params.gridsize, gridi.n);
+  int32_t newcount = first;
+  for (int32_t p = 0; p <= s.np; ++p) {
+    for (int32_t q = 0; q <= s.nq; ++q) {
+      const int32_t a = p * width + q;
+      const std::size_t g = s.at(p, q);
+      if (uf.parent[a] < 0) {
+        gridi.patch[g] = -1;
+        continue;
+      }
+      int32_t& label = number[uf.root(a)];
+      if (label == 0) {
+        label = ++newcount;
+        sums.insert(sums.end(), {0.0f, 0.0f, 0.0f});
+        counts.push_back(0);
+      }
+      gridi.patch[g] = label;
+      int32_t ijk[3];
+      float xyz[3];
+      s.point(p, q, ijk);
+      products.position(ijk, xyz);
+      float* sum = &sums[3 * static_cast<std::size_t>(label - first - 1)];
+      for (int c = 0; c < 3; ++c) sum[c] = sum[c] + xyz[c];
+      ++counts[static_cast<std::size_t>(label - first - 1)];
+    }
+  }
+  if (verbose) report().free("Averaging patch coordinates...");
+
+  for (int32_t k = first + 1; k <= newcount; ++k) {
+    const std::size_t m = static_cast<std::size_t>(k - first - 1);
+    reeb_node node;
+    node.id = k;
+    for (int c = 0; c < 3; ++c) node.xyz[c] = sums[3 * m + c] / static_cast<float>(counts[m]);
+    node.level = static_cast<float>(lev);
+    node.npoints = counts[m];
+    graph.nodes.push_back(node);
+    if (verbose)
+      report().free("Patch:", k, "Average patch coordinates: ", node.xyz[0], node.xyz[1],
+                    node.xyz[2], "Base,level ", node.id, node.level);
+  }
+  if (verbose)
+    report().free("Thus far,", graph.nnodes(), " patches (nodes) have been found. Current level :",
+                  lev);
+}
+
+}  // namespace porvane

@@ -1,0 +1,190 @@
+// The patch and edge finders against their literal transcriptions on random
+// grids (labels, node fields bit for bit, edges, verbose text), on drawn
+// slices with their expected patches and edges, and past the old limits.
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "reeb/find_edges.hpp"
+#include "reeb/find_patches.hpp"
+#include "reeb_literal.hpp"
+#include "reeb_test_support.hpp"
+
+namespace porvane {
+namespace {
+
+// Patches of every slice of direction d, then the edges of every slice pair;
+// returns the verbose text.
+template <class Patches, class Edges>
+std::string build_direction(Patches patches, Edges edges, run_params params, const run_flags& flags,
+                            const cell_frame& frame, grid_store& g, int32_t d, reeb_graph& rg) {
+  return testing::captured_report([&] {
+    params.reebdir = d;
+    for (int32_t lev = 0; lev <= g.n[d - 1]; ++lev) {
+      const int32_t sp[2] = {d, lev};
+      patches(params, frame, flags, g, params.clusternum, sp, rg);
+    }
+    for (int32_t lev = 0; lev < g.n[d - 1]; ++lev) {
+      const int32_t sp[2] = {d, lev};
+      edges(params, flags, g, sp, rg);
+    }
+  });
+}
+
+// Every field of every node (reals as bits) and edge.
+auto fields(const reeb_direction& r) {
+  std::vector<std::vector<int64_t>> out;
+  for (const reeb_node& n : r.nodes) {
+    std::vector<int64_t> v = {n.id, n.npoints, n.nconn, std::bit_cast<uint32_t>(n.level)};
+    for (int c = 0; c < 3; ++c) v.push_back(std::bit_cast<uint32_t>(n.xyz[c])), v.push_back(std::bit_cast<uint32_t>(n.base[c]));
+    v.insert(v.end(), n.neighbours.begin(), n.neighbours.end());
+    out.push_back(v);
+  }
+  for (const reeb_edge& e : r.edges) out.push_back({e.size, e.node1, e.node2});
+  return out;
+}
+
+// Builds direction d both ways on copies of g; returns the fast graph.
+reeb_direction expect_equal_builds(const run_params& params, const run_flags& flags, const cell_frame& frame,
+                                   const grid_store& g, int32_t d, const std::string& what) {
+  grid_store gf = g, gl = g;
+  reeb_graph fast, literal;
+  EXPECT_EQ(build_direction(find_patches, find_edges, params, flags, frame, gf, d, fast),
+            build_direction(test::literal_find_patches, test::literal_find_edges, params, flags, frame, gl, d, literal))
+      << what;
+  EXPECT_TRUE(gf.patch == gl.patch) << what;
+  EXPECT_TRUE(fields(fast.along(d)) == fields(literal.along(d))) << what;
+  return fast.along(d);
+}
+
+TEST(ReebFinders, FastEqualsLiteralOnRandomGrids) {
+  const cell_frame frames[] = {test::make_frame(23.0, 17.5, 31.0, 90, 90, 90),
+                               test::make_frame(26.0, 29.0, 23.0, 74.0, 96.0, 111.0, {0.13f, -0.4f, 1.21f}),
+                               test::make_frame(19.0, 19.0, 27.0, 90, 90, 120, {0.5f, 0, 0})};
+  std::mt19937 rng(20240611);
+  int32_t nodes = 0, edges = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::uniform_int_distribution<int32_t> n(0, 20);
+    grid_store g = test::empty_grid(n(rng), n(rng), n(rng));
+    test::random_channels(g, rng, 3 * (round % 7), 100, 1 + round % 3, 0.07 * (round % 9));
+    run_params params;
+    params.gridsize = 1.0f + 0.25f * static_cast<float>(round % 5);
+    params.clusternum = round % 4 == 3 ? 5 : round % 3;  // 5: no such cluster
+    run_flags flags;
+    flags.vb = round % 2 == 0 ? 2 : round % 4;
+    const reeb_direction graph =
+        expect_equal_builds(params, flags, frames[round % 3], g, 1 + round % 3, "round " + std::to_string(round));
+    nodes += graph.nnodes(), edges += graph.nedges();
+  }
+  EXPECT_GT(nodes, 10000);  // the rounds do build sizeable graphs
+  EXPECT_GT(edges, 5000);
+}
+
+// Two slices k = 0, 1 of direction 3 drawn as rows of p, characters q: '.'
+// no channel, a digit the cluster label. Expected patches of slice 1 as
+// letters a, b, ... (nodes after those of slice 0), edges as (node1, node2,
+// size) in order.
+struct drawn_case {
+  const char* what;
+  std::vector<std::string> lower, upper, patches;
+  int32_t clusternum;
+  std::vector<std::array<int32_t, 3>> edges;
+};
+
+TEST(ReebFinders, DrawnSlices) {
+  const std::vector<drawn_case> cases = {
+      {"diagonal neighbours are one patch", {"..."}, {"1..", ".1.", "..1"}, {"a..", ".a.", "..a"}, 1, {}},
+      {"no wrap across the faces", {"....."}, {"1...1", ".....", "1...1"}, {"a...b", ".....", "c...d"}, 1, {}},
+      {"U merged, numbers consecutive", {"1.1.1"}, {"1.1.1", "1.1.1", "11111", "....1"},
+       {"a.a.a", "a.a.a", "aaaaa", "....a"}, 1, {{1, 4, 1}, {2, 4, 1}, {3, 4, 1}}},
+      {"two U's and a dot", {"......."}, {"1.1...1", "111...1", "....1.1", "1...111"},
+       {"a.a...b", "aaa...b", "....b.b", "c...bbb"}, 1, {}},
+      {"numbered by first point", {"1..", "..."}, {"..1", ".1.", "1.1"}, {"..a", ".a.", "a.a"}, 1, {}},
+      {"cluster 0 takes every cluster", {"1..3"}, {"12.3", "....", "3..."}, {"aa.b", "....", "c..."}, 0,
+       {{1, 3, 1}, {2, 4, 1}}},
+      {"cluster 2 only", {"2..2"}, {"12.2", "2...", "2..1"}, {".a.b", "a...", "a..."}, 2, {{2, 4, 1}}},
+      {"cluster above the last one", {"12"}, {"12", "21"}, {"..", ".."}, 9, {}},
+      {"cluster -1 takes no point", {"1."}, {"1.", ".."}, {"..", ".."}, -1, {}},
+      {"a column with one point adds nothing", {"1.1"}, {".1."}, {".a."}, 1, {}},
+      {"size counts the shared columns", {"111", "111"}, {"11.", "111"}, {"aa.", "aaa"}, 1, {{1, 2, 5}}},
+      {"two below one above: the graph merges", {"1.1"}, {"111"}, {"aaa"}, 1, {{1, 3, 1}, {2, 3, 1}}},
+      {"one below two above: the graph splits", {"111"}, {"1.1"}, {"a.b"}, 1, {{1, 2, 1}, {1, 3, 1}}},
+      {"edges by first joining column", {"1.1", "1.1", "1.1"}, {"..1", "1..", "11."}, {"..a", "b..", "bb."}, 1,
+       {{2, 3, 1}, {1, 4, 2}}},
+  };
+  const cell_frame frame = test::make_frame(20, 20, 20, 90, 90, 90);
+  for (const drawn_case& c : cases) {
+    const int32_t np = static_cast<int32_t>(c.upper.size()) - 1, nq = static_cast<int32_t>(c.upper[0].size()) - 1;
+    grid_store g = test::empty_grid(np, nq, 1);
+    for (int32_t p = 0; p <= np; ++p)
+      for (int32_t q = 0; q <= nq; ++q)
+        for (int32_t k = 0; k <= 1; ++k) {
+          const auto& rows = k == 0 ? c.lower : c.upper;
+          if (p < static_cast<int32_t>(rows.size()) && rows[p][q] != '.') g.clust[g.index(p, q, k)] = rows[p][q] - '0';
+        }
+    run_params params;
+    params.clusternum = c.clusternum;
+    run_flags quiet;
+    quiet.vb = 1;
+    grid_store fast = g;
+    reeb_graph rg;
+    EXPECT_EQ(build_direction(find_patches, find_edges, params, quiet, frame, fast, 3, rg), "") << c.what;
+    expect_equal_builds(params, quiet, frame, g, 3, c.what);
+    int32_t first = 0;  // nodes of slice 0
+    for (const reeb_node& n : rg.along(3).nodes) first += n.level == 0.0f;
+    std::vector<std::string> got(c.upper.size(), std::string(c.upper[0].size(), '.'));
+    for (int32_t p = 0; p <= np; ++p)
+      for (int32_t q = 0; q <= nq; ++q)
+        if (const int32_t l = fast.patch[fast.index(p, q, 1)]; l != -1) got[p][q] = static_cast<char>('a' + l - first - 1);
+    EXPECT_EQ(got, c.patches) << c.what;
+    std::vector<std::array<int32_t, 3>> edges;
+    for (const reeb_edge& e : rg.along(3).edges) edges.push_back({e.node1, e.node2, e.size});
+    EXPECT_EQ(edges, c.edges) << c.what;
+  }
+}
+
+// Far more patches in a slice than provisional labels once allowed, more
+// nodes and edges in a direction than the old stores held, more neighbours
+// at a node: the same graph as the literal procedure.
+TEST(ReebFinders, NoFixedLimits) {
+  const cell_frame frame = test::make_frame(30, 30, 30, 90, 90, 90);
+  grid_store g = test::empty_grid(100, 100, 2);
+  for (int32_t k = 0; k <= 2; ++k)  // isolated points: 51 × 51 = 2601 patches per slice
+    for (int32_t j = 0; j <= 100; j += 2)
+      for (int32_t i = 0; i <= 100; i += 2) g.clust[g.index(i, j, k)] = 1;
+  const reeb_direction isolated = expect_equal_builds(run_params{}, run_flags{}, frame, g, 3, "isolated points");
+  EXPECT_EQ(isolated.nnodes(), 3 * 2601);
+  EXPECT_EQ(isolated.nedges(), 2 * 2601);
+
+  grid_store comb = test::empty_grid(60, 60, 1);  // a comb: 31 teeth joined by the row j = 60
+  for (int32_t i = 0; i <= 60; ++i)
+    for (int32_t j = 0; j <= 60; ++j)
+      if (j == 60 || i % 2 == 0) comb.clust[comb.index(i, j, 0)] = 1;
+  for (int32_t i = 0; i <= 60; i += 4) comb.clust[comb.index(i, 0, 1)] = 1;  // 16 patches above it
+  const reeb_direction teeth = expect_equal_builds(run_params{}, run_flags{}, frame, comb, 3, "comb");
+  ASSERT_EQ(teeth.nnodes(), 17);
+  EXPECT_EQ(teeth.node(1).nconn, 16);
+  EXPECT_EQ(teeth.node(1).npoints, 31 * 61 + 30);
+}
+
+TEST(ReebFinders, MoveNodeByWholeCells) {
+  const cell_frame frame = test::make_frame(26.0, 29.0, 23.0, 74.0, 96.0, 111.0, {0.25f, 0.0f, -0.5f});
+  reeb_graph rg;
+  reeb_node n;
+  n.xyz[0] = 3.5f, n.xyz[1] = -7.25f, n.xyz[2] = 11.0f;
+  rg.along(2).nodes = {n, n, n};
+  run_params params;
+  params.reebdir = 2;
+  const int32_t shifts[3][3] = {{0, 0, 0}, {1, 0, 0}, {-1, 2, 1}};
+  for (int32_t k = 1; k <= 3; ++k) {
+    move_node(params, frame, rg, k, shifts[k - 1]);
+    for (int c = 0; c < 3; ++c) {
+      float moved = n.xyz[c];
+      for (int a = 0; a < 3; ++a) moved += static_cast<float>(shifts[k - 1][a]) * frame.orthmat[c][a];
+      EXPECT_NEAR(rg.along(2).node(k).xyz[c], moved, 1e-4) << k << " " << c;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace porvane
