@@ -2,6 +2,7 @@
 // once so that both evaluate the same single-precision expressions.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,28 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   const float dy = py - x[1];
   const float dz = pz - x[2];
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
+}
+
+// Largest distance from x to a point of the box [lo, hi].
+inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
+  float s = 0.0f;
+  for (int c = 0; c < 3; ++c) {
+    const float d = std::max(std::fabs(x[c] - lo[c]), std::fabs(hi[c] - x[c]));
+    s += d * d;
+  }
+  return std::sqrt(s);
+}
+
+// Smallest distance from x to a point of the box [lo, hi].
+inline float nearest_in_box(const float x[3], const float lo[3], const float hi[3]) {
+  float s = 0.0f;
+  for (int c = 0; c < 3; ++c) {
+    float d = 0.0f;
+    if (x[c] < lo[c]) d = lo[c] - x[c];
+    if (x[c] > hi[c]) d = x[c] - hi[c];
+    s += d * d;
+  }
+  return std::sqrt(s);
 }
 
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and

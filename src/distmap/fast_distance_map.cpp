@@ -31,28 +31,6 @@ struct site {
   int32_t hi[3];
 };
 
-// Largest distance from x to a point of the box [lo, hi].
-inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
-  float s = 0.0f;
-  for (int c = 0; c < 3; ++c) {
-    const float d = std::max(std::fabs(x[c] - lo[c]), std::fabs(hi[c] - x[c]));
-    s += d * d;
-  }
-  return std::sqrt(s);
-}
-
-// Smallest distance from x to a point of the box [lo, hi].
-inline float nearest_in_box(const float x[3], const float lo[3], const float hi[3]) {
-  float s = 0.0f;
-  for (int c = 0; c < 3; ++c) {
-    float d = 0.0f;
-    if (x[c] < lo[c]) d = lo[c] - x[c];
-    if (x[c] > hi[c]) d = x[c] - hi[c];
-    s += d * d;
-  }
-  return std::sqrt(s);
-}
-
 // Sort key of a float that orders like the float.
 inline uint32_t float_order(float v) {
   uint32_t u;
