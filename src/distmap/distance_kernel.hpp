@@ -87,4 +87,22 @@ inline void image_position(const cell_frame& frame, const float f[3], const int3
   matrix_times(frame.orthmat, g, xi);
 }
 
+// One copy (position x, fractional coordinates f, radius r) measured at one
+// grid point p with wrapped indices idx on a grid of counts n: take(d) with
+// the direct surface distance, then, when the nearest-image shift is not
+// zero on every axis, with the distance to that image.
+template <class Take>
+inline void measure_copy_at_point(const cell_frame& frame, const float p[3], const int32_t idx[3],
+                                  const int32_t n[3], const float x[3], const float f[3], float r,
+                                  Take&& take) {
+  take(surface_distance(p[0], p[1], p[2], x, r));
+  const int32_t h[3] = {image_shift(f[0], idx[0], n[0]), image_shift(f[1], idx[1], n[1]),
+                        image_shift(f[2], idx[2], n[2])};
+  if (h[0] != 0 || h[1] != 0 || h[2] != 0) {
+    float xi[3];
+    image_position(frame, f, h, xi);
+    take(surface_distance(p[0], p[1], p[2], xi, r));
+  }
+}
+
 }  // namespace porvane

@@ -12,6 +12,7 @@
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
+#include "distmap/zoom_search.hpp"
 #include "driver/command_line.hpp"
 #include "driver/output_names.hpp"
 #include "input/atom_reader.hpp"
@@ -113,7 +114,8 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   atom_limit(params, run.atoms);
 
   if (flags.zm == 1) {
-    r.free("Zoom search is not built yet. Ending.");
+    int32_t deepgrid[3] = {0, 0, 0};  // the deepest point so far; nothing reads it after the zoom
+    zoom_search(params, flags, celli, run.atoms, state, deepgrid);
     stop_run();
   }
   if (flags.rm == 1) {
