@@ -20,6 +20,18 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
 }
 
+// nint with halves away from zero, as std::lround gives it, computed in line
+// for the magnitudes grid indices meet: the truncated value and the exact
+// remainder e − trunc(e) decide the rounding.
+inline int32_t nearest_int(float e) {
+  if (!(std::fabs(e) < 1073741824.0f)) return static_cast<int32_t>(std::lround(e));
+  const int32_t t = static_cast<int32_t>(e);
+  const float rest = e - static_cast<float>(t);
+  if (rest >= 0.5f) return t + 1;
+  if (rest <= -0.5f) return t - 1;
+  return t;
+}
+
 // Largest distance from x to a point of the box [lo, hi].
 inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
   float s = 0.0f;
@@ -46,7 +58,7 @@ inline float nearest_in_box(const float x[3], const float lo[3], const float hi[
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
-  if (std::fabs(e) >= 0.5f) return -static_cast<int32_t>(std::lround(e));
+  if (std::fabs(e) >= 0.5f) return -nearest_int(e);
   return 0;
 }
 

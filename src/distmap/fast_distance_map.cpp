@@ -143,7 +143,7 @@ class fast_map {
     float grid_volume = 1.0f;
     for (int c = 0; c < 3; ++c) grid_volume *= std::max(hi[c] - lo[c], 1.0f);
     const float spacing = std::cbrt(grid_volume / static_cast<float>(npts));
-    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(block_span / spacing), 2L, 6L));
+    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(block_span / spacing), 1L, 6L));
 
     std::size_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {

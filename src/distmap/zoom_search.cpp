@@ -115,15 +115,21 @@ void apply_copies_to_points(const crystal_record& celli, const std::vector<atom_
   for (int c = 0; c < 3; ++c) extent = std::max({extent, std::fabs(blo[c]), std::fabs(bhi[c])});
   auto margin = [extent](float d) { return 1.0e-3f + 1.0e-5f * (std::fabs(d) + extent); };
 
-  // The image shifts a copy takes over the box, per axis.
+  // The image shifts a copy can take over the points, per axis: the shift
+  // never decreases with the index and changes by one step at a time, so
+  // every shift between those at the axis's least and greatest index.
+  int32_t least[3], greatest[3];
+  for (int c = 0; c < 3; ++c) {
+    least[c] = *std::min_element(axis[c].begin(), axis[c].end());
+    greatest[c] = *std::max_element(axis[c].begin(), axis[c].end());
+  }
   std::vector<int32_t> shifts[3];
   auto copy_shifts = [&](const atom_copy& cp) {
     for (int c = 0; c < 3; ++c) {
       shifts[c].clear();
-      for (int32_t idx : axis[c]) {
-        const int32_t h = image_shift(cp.f[c], idx, n[c]);
-        if (std::find(shifts[c].begin(), shifts[c].end(), h) == shifts[c].end()) shifts[c].push_back(h);
-      }
+      const int32_t from = image_shift(cp.f[c], least[c], n[c]);
+      const int32_t to = image_shift(cp.f[c], greatest[c], n[c]);
+      for (int32_t h = std::min(from, to); h <= std::max(from, to); ++h) shifts[c].push_back(h);
     }
   };
 

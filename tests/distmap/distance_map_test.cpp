@@ -170,6 +170,24 @@ TEST(FastMap, ImageShiftRunsMatchEveryIndex) {
   }
 }
 
+// The rounding of the image shift in line equals std::lround: halves, their
+// neighbours, integers, large and tiny magnitudes, random bit patterns.
+TEST(FastMap, NearestIntEqualsLround) {
+  std::vector<float> values = {0.0f, -0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, 0.49999997f, -0.49999997f, 8388607.5f,
+                               -8388607.5f, 8388609.0f, 1.0e-30f, -1.0e-30f, 1073741823.0f, -1073741824.0f, 3.0e9f,
+                               -3.0e9f};
+  for (int k = -70; k <= 70; ++k)
+    for (float base : {static_cast<float>(k) + 0.5f, static_cast<float>(k)})
+      values.insert(values.end(), {base, std::nextafter(base, 1e9f), std::nextafter(base, -1e9f)});
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<uint32_t> bits;
+  while (values.size() < 200000) {
+    const float v = std::bit_cast<float>(bits(rng));
+    if (std::isfinite(v) && std::fabs(v) < 4.0e9f) values.push_back(v);
+  }
+  for (float v : values) ASSERT_EQ(nearest_int(v), static_cast<int32_t>(std::lround(v))) << v;
+}
+
 // Counts and positions of whole grids stand in the stage reports below.
 TEST(Grid, PositionsFrameRoundTripAndWrap) {
   const auto tc = test::make_crystal({26.0, 29.0, 23.0, 74.0, 96.0, 111.0}, "P 1", {}, {0.25f, -0.5f, 0.125f});
