@@ -34,23 +34,26 @@ int put_digits_backwards(char* end, uint64_t v) {
   return n;
 }
 
-// iN: right-aligned, asterisks when too wide.
+// A field's text right-aligned in `width` columns, asterisks when longer.
+char* put_field(char* p, const char* text, int len, int width) {
+  if (len > width) {
+    std::memset(p, '*', static_cast<std::size_t>(width));
+  } else {
+    std::memset(p, ' ', static_cast<std::size_t>(width - len));
+    std::memcpy(p + (width - len), text, static_cast<std::size_t>(len));
+  }
+  return p + width;
+}
+
+// iN.
 char* put_integer(char* p, int32_t value, int width) {
   char digits[16];
   char* end = digits + sizeof digits;
   const bool neg = value < 0;
   const uint64_t mag = neg ? static_cast<uint64_t>(-static_cast<int64_t>(value)) : static_cast<uint64_t>(value);
-  const int nd = put_digits_backwards(end, mag);
-  const int len = nd + (neg ? 1 : 0);
-  if (len > width) {
-    std::memset(p, '*', static_cast<std::size_t>(width));
-    return p + width;
-  }
-  std::memset(p, ' ', static_cast<std::size_t>(width - len));
-  char* q = p + (width - len);
-  if (neg) *q++ = '-';
-  std::memcpy(q, end - nd, static_cast<std::size_t>(nd));
-  return p + width;
+  int len = put_digits_backwards(end, mag);
+  if (neg) end[-++len] = '-';
+  return put_field(p, end - len, len, width);
 }
 
 // fN.D for D ≤ 3, with the layout rules of append_fixed_field; values the
@@ -67,31 +70,19 @@ char* put_fixed(char* p, float value, int width, int decimals) {
   const uint64_t n = static_cast<uint64_t>(std::nearbyint(scaled));  // ties to even
   const uint64_t int_part = n / decimal_unit[decimals];
   uint64_t frac = n % decimal_unit[decimals];
+  // The text is built backwards: decimals, point, integer part, sign.
+  char text[32];
+  char* end = text + sizeof text;
+  int len = 0;
+  for (int d = 0; d < decimals; ++d, frac /= 10) end[-++len] = static_cast<char>('0' + frac % 10);
+  end[-++len] = '.';
+  // A zero integer part is written only when the field has room for it
+  // (always with no decimals, where it is the whole number).
   const bool neg = std::signbit(value);
-  char digits[24];
-  char* end = digits + sizeof digits;
-  const int nd = put_digits_backwards(end, int_part);
-  const bool zero_int = int_part == 0;
-  const int bare = (neg ? 1 : 0) + (zero_int ? 0 : nd) + 1 + decimals;
-  const bool with_zero = zero_int && (decimals == 0 || bare < width);
-  const int len = bare + (with_zero ? 1 : 0);
-  if (len > width) {
-    std::memset(p, '*', static_cast<std::size_t>(width));
-    return p + width;
-  }
-  std::memset(p, ' ', static_cast<std::size_t>(width - len));
-  char* q = p + (width - len);
-  if (neg) *q++ = '-';
-  if (!zero_int || with_zero) {
-    std::memcpy(q, end - nd, static_cast<std::size_t>(nd));
-    q += nd;
-  }
-  *q++ = '.';
-  for (int d = decimals - 1; d >= 0; --d) {
-    q[d] = static_cast<char>('0' + frac % 10);
-    frac /= 10;
-  }
-  return p + width;
+  const int bare = (neg ? 1 : 0) + len;
+  if (int_part != 0 || decimals == 0 || bare < width) len += put_digits_backwards(end - len, int_part);
+  if (neg) end[-++len] = '-';
+  return put_field(p, end - len, len, width);
 }
 
 }  // namespace

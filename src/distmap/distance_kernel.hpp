@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "common/cell_frame.hpp"
@@ -97,6 +99,30 @@ inline void image_position(const cell_frame& frame, const float f[3], const int3
   float g[3];
   for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - frame.fracshift[c];
   matrix_times(frame.orthmat, g, xi);
+}
+
+// Calls visit(bin) with the flat index of every bin of a grid of nbin bins
+// per axis (x fastest) that lies in ring k around bin b: its index differs
+// from b's by exactly k on some axis and by at most k on the others. Bins
+// outside the grid are passed over.
+template <class Visit>
+inline void for_each_ring_bin(const int32_t b[3], int32_t k, const int32_t nbin[3], Visit&& visit) {
+  for (int32_t dz = -k; dz <= k; ++dz) {
+    const int32_t z = b[2] + dz;
+    if (z < 0 || z >= nbin[2]) continue;
+    for (int32_t dy = -k; dy <= k; ++dy) {
+      const int32_t y = b[1] + dy;
+      if (y < 0 || y >= nbin[1]) continue;
+      const bool inner = std::abs(dz) < k && std::abs(dy) < k;
+      for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
+        const int32_t x = b[0] + dx;
+        if (x < 0 || x >= nbin[0]) continue;
+        visit(static_cast<std::size_t>(x) +
+              static_cast<std::size_t>(nbin[0]) *
+                  (static_cast<std::size_t>(y) + static_cast<std::size_t>(nbin[1]) * static_cast<std::size_t>(z)));
+      }
+    }
+  }
 }
 
 // One copy (position x, fractional coordinates f, radius r) measured at one

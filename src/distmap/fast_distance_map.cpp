@@ -241,35 +241,19 @@ class fast_map {
     for (int32_t k = 0; k <= kmax; ++k) {
       if (best_copy >= 0 && static_cast<float>(k - 1) * bin_ - rmax_ > best + margin(best))
         break;
-      for (int32_t dz = -k; dz <= k; ++dz) {
-        const int32_t z = b[2] + dz;
-        if (z < 0 || z >= nbin_[2]) continue;
-        for (int32_t dy = -k; dy <= k; ++dy) {
-          const int32_t y = b[1] + dy;
-          if (y < 0 || y >= nbin_[1]) continue;
-          const bool inner = std::abs(dz) < k && std::abs(dy) < k;
-          for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
-            const int32_t xb = b[0] + dx;
-            if (xb < 0 || xb >= nbin_[0]) continue;
-            const std::size_t bucket =
-                static_cast<std::size_t>(xb) +
-                static_cast<std::size_t>(nbin_[0]) *
-                    (static_cast<std::size_t>(y) +
-                     static_cast<std::size_t>(nbin_[1]) * static_cast<std::size_t>(z));
-            for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
-              const site& s = binned_[t];
-              if (s.key & 1) continue;
-              float dd = 0.0f;
-              for (int c = 0; c < 3; ++c) dd += (x[c] - s.x[c]) * (x[c] - s.x[c]);
-              const float d = std::sqrt(dd) - s.r;
-              if (d < best) {
-                best = d;
-                best_copy = s.key / 2;
-              }
-            }
+      for_each_ring_bin(b, k, nbin_, [&](std::size_t bucket) {
+        for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
+          const site& s = binned_[t];
+          if (s.key & 1) continue;
+          float dd = 0.0f;
+          for (int c = 0; c < 3; ++c) dd += (x[c] - s.x[c]) * (x[c] - s.x[c]);
+          const float d = std::sqrt(dd) - s.r;
+          if (d < best) {
+            best = d;
+            best_copy = s.key / 2;
           }
         }
-      }
+      });
     }
     return best_copy;
   }

@@ -137,32 +137,17 @@ void channel_point_index::nearest(const float c[3], float& dist, int32_t& clust)
     for (int32_t k = 0; k <= kmax; ++k) {
       const float across = std::max(0.0f, static_cast<float>(k - 1) * bin_);
       if (std::sqrt(across * across + lower * lower) > best + margin(best)) break;
-      for (int32_t dz = -k; dz <= k; ++dz) {
-        const int32_t z = b[2] + dz;
-        if (z < 0 || z >= nbin_[2]) continue;
-        for (int32_t dy = -k; dy <= k; ++dy) {
-          const int32_t y = b[1] + dy;
-          if (y < 0 || y >= nbin_[1]) continue;
-          const bool inner = std::abs(dz) < k && std::abs(dy) < k;
-          for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
-            const int32_t x = b[0] + dx;
-            if (x < 0 || x >= nbin_[0]) continue;
-            const std::size_t bin = static_cast<std::size_t>(x) +
-                                    static_cast<std::size_t>(nbin_[0]) *
-                                        (static_cast<std::size_t>(y) +
-                                         static_cast<std::size_t>(nbin_[1]) * static_cast<std::size_t>(z));
-            for (uint32_t t = start_[bin]; t < start_[bin + 1]; ++t) {
-              const point& pt = points_[t];
-              const float d = image_distance(pt.p, off, c);
-              if (d < best || (d == best && static_cast<int64_t>(pt.order) < best_order)) {
-                best = d;
-                best_order = pt.order;
-                clust = pt.clust;
-              }
-            }
+      for_each_ring_bin(b, k, nbin_, [&](std::size_t bin) {
+        for (uint32_t t = start_[bin]; t < start_[bin + 1]; ++t) {
+          const point& pt = points_[t];
+          const float d = image_distance(pt.p, off, c);
+          if (d < best || (d == best && static_cast<int64_t>(pt.order) < best_order)) {
+            best = d;
+            best_order = pt.order;
+            clust = pt.clust;
           }
         }
-      }
+      });
     }
   }
   dist = best;

@@ -88,6 +88,13 @@ std::unique_ptr<small_run> make_run(std::shared_ptr<crystal_record> celli, int n
   return run;
 }
 
+// Names the three files in `dir` after `stem`.
+void name_files(small_run& run, const fs::path& dir, const std::string& stem) {
+  run.state.gridname = (dir / (stem + "_grid.pdb")).string();
+  run.state.ncname = (dir / (stem + "_nc.pdb")).string();
+  run.state.expandedname = (dir / (stem + "_expanded.pdb")).string();
+}
+
 // The stand-in cluster analysis: points deeper than the cutoff are channel,
 // numbered 1..3 by thirds of a; the rest -1.
 std::function<void()> label_by_cutoff(grid_store& gridi, float cutoff, int* calls) {
@@ -196,9 +203,7 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
   std::mt19937 rng(99);
   const fs::path dir = testing::fresh_directory("coordinate_stages");
   auto run = make_run(make_crystal({31, 24.5, 19, 90, 97, 90}, "P 1 21 1", {}, {0.1f, 0, 0.05f}), 40, 0, 1, 1.7f, rng);
-  run->state.gridname = (dir / "s_grid.pdb").string();
-  run->state.ncname = (dir / "s_nc.pdb").string();
-  run->state.expandedname = (dir / "s_expanded.pdb").string();
+  name_files(*run, dir, "s");
   for (const char* line : {"HEADER    TEST", "CRYST1   31.000   24.500   19.000  90.00  97.00  90.00 P 1 21 1",
                            "CRYSTAL LINES START WITH CRYST", "REMARK   1"})
     run->header.push_back(fixed_text<132>(line));
@@ -276,9 +281,7 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
   std::mt19937 rng(5);
   const fs::path dir = testing::fresh_directory("coordinate_edges");
   auto run = make_run(make_crystal({20, 20, 20, 90, 90, 90}, "P 1"), 3, 0, 1, 5.0f, rng);
-  run->state.gridname = (dir / "e_grid.pdb").string();
-  run->state.ncname = (dir / "e_nc.pdb").string();
-  run->state.expandedname = (dir / "e_expanded.pdb").string();
+  name_files(*run, dir, "e");
   run->header.push_back(fixed_text<132>("REMARK   2 NO CELL HERE"));
   run->state.nheader = 1;
   int calls = 0;
@@ -312,9 +315,7 @@ TEST(CoordinateFiles, ExistingFilesStopTheRunUnchanged) {
   std::mt19937 rng(17);
   const fs::path dir = testing::fresh_directory("coordinate_exists");
   auto run = make_run(make_crystal({20, 20, 20, 90, 90, 90}, "P 1"), 3, 0, 1, 4.0f, rng);
-  run->state.gridname = (dir / "x_grid.pdb").string();
-  run->state.ncname = (dir / "x_nc.pdb").string();
-  run->state.expandedname = (dir / "x_expanded.pdb").string();
+  name_files(*run, dir, "x");
   for (const auto& name : {run->state.gridname, run->state.ncname, run->state.expandedname})
     std::ofstream(std::string(name.trimmed())) << "kept\n";
   int calls = 0;
