@@ -233,6 +233,30 @@ TEST(AtomCopies, WrapLoopOrderAndSkips) {
   EXPECT_TRUE(moved > 0 && moved <= 16) << moved;
 }
 
+// The wrap brings every finite fractional coordinate into [0, 1]: f − nint(f −
+// 0.5) is exact below 2^22 and rounds to 0 or 1 above, so the "Oops..." line
+// of the map and of the expanded file needs a coordinate that is not finite.
+TEST(AtomCopies, WrapNeverLeavesFiniteCoordinatesOutside) {
+  std::mt19937 rng(12);
+  std::uniform_real_distribution<float> u(-99999.999f, 99999.999f);
+  for (const auto& cell : {std::vector<double>{1, 1, 1, 90, 90, 90}, std::vector<double>{26, 29, 23, 74, 96, 111}}) {
+    const auto tc = test::make_crystal(cell, "P 1");
+    atom_store atoms;
+    for (int a = 0; a < 20000; ++a) {
+      const float x[3] = {u(rng) * (a % 2 ? 1.0f : 1.0e-4f), u(rng), u(rng) * (a % 3 ? 1.0f : 1.0e-3f)};
+      test::add_atom(atoms, x, 1.5f);
+    }
+    for (const float x : {8388609.0f, -8388609.0f, 4194304.5f, -1.0e-30f, 16777215.0f})
+      test::add_atom(atoms, std::array{x, x, x}.data(), 1.5f);
+    for (int32_t a = 1; a <= static_cast<int32_t>(atoms.pdbdata.size()); ++a) {
+      atom_copy cp;
+      bool outside[3];
+      place_atom_copy(*tc, atoms, a, 1, 1, cp, outside);
+      ASSERT_FALSE(outside[0] || outside[1] || outside[2]) << a << " " << cp.f[0] << " " << cp.f[1] << " " << cp.f[2];
+    }
+  }
+}
+
 // shifted_cell: edges of 50, 40, 10 Å at 4 Å give 13 (12.5 away from zero),
 // 10 and 3 (2.5) intervals; point 13 lies at 13 · 4 / 50 = 1.04 of a, and the
 // fracshift (0.1, 0, −0.2) moves the coordinate range to −5..47, 0..40, 2..14.
