@@ -25,7 +25,7 @@ coordinate_file::coordinate_file(std::string_view name)
     : name_(file_name(name)), buffer_(buffer_size) {
   fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd_ < 0)
-    io_failure("porvane: cannot open output file '" + name_ + "': " + std::strerror(errno));
+    io_failure("porvane: cannot create output file '" + name_ + "': " + std::strerror(errno));
 }
 
 coordinate_file::~coordinate_file() {
@@ -44,7 +44,7 @@ void coordinate_file::write_all(const char* data, std::size_t size) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      io_failure("porvane: error writing output file '" + name_ + "': " +
+      io_failure("porvane: cannot write output file '" + name_ + "': " +
                  std::strerror(n < 0 ? errno : EIO));
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -74,7 +74,7 @@ void coordinate_file::close() {
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0)
-    io_failure("porvane: error closing output file '" + name_ + "': " + std::strerror(errno));
+    io_failure("porvane: cannot write output file '" + name_ + "': " + std::strerror(errno));
 }
 
 }  // namespace porvane
