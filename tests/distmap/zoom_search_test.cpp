@@ -13,8 +13,7 @@
 #include "distmap/unit_cell_grid.hpp"
 #include "distmap/zoom_search.hpp"
 #include "distmap_test_support.hpp"
-#include "input/atom_reader.hpp"
-#include "input/structure_report.hpp"
+#include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -221,29 +220,6 @@ TEST(ZoomSearch, NextBox) {
   }
 }
 
-// A structure loaded as a run loads it before the zoom search.
-struct loaded {
-  std::unique_ptr<crystal_record> celli = std::make_unique<crystal_record>();
-  run_flags flags;
-  run_params params;
-  run_state state;
-  atom_store atoms;
-};
-
-std::unique_ptr<loaded> load(const std::string& path, bool ca = false) {
-  auto s = std::make_unique<loaded>();
-  s->flags.ca = ca;
-  s->state.pdbname = path;
-  header_store header;
-  test::quiet([&] {
-    read_header(s->state.pdbname, *s->celli, header, s->state.nheader, s->flags, s->params);
-    read_atoms(s->state.pdbname, s->params, s->atoms, s->flags, *s->celli);
-    structure_report(*s->celli, s->params, s->flags, s->atoms, s->state);
-  });
-  matinv(s->celli->fracmat, s->celli->orthmat);
-  return s;
-}
-
 // The table lines of the passes, as the program writes them.
 std::string table_of(const std::vector<zoom_pass>& passes, const atom_store& atoms) {
   return test::quiet([&] {
@@ -268,7 +244,8 @@ TEST(ZoomSearch, RealStructuresEndToEnd) {
       ASSERT_EQ(run.status, 0) << name << run.err;
       const std::size_t head = run.out.find(" Zooming...performing binary search");
       ASSERT_NE(head, std::string::npos) << name;
-      const auto s = load((dir / name).string(), ca);
+      const auto s = testing::load_structure((dir / name).string(), run_flags{.ca = ca}, run_params{},
+                                             [](auto&& f) { test::quiet(f); });
       const std::string expected =
           " Zooming...performing binary search to find maximum distance to protein -- under development\n"
           " Gridsize (Å)             Grid Coords           Coords        Max Dist   Residue      Atname  NCS Op   Symm Op\n" +

@@ -7,8 +7,7 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/distmap_test_support.hpp"
 #include "driver/command_line.hpp"
-#include "input/atom_reader.hpp"
-#include "input/structure_report.hpp"
+#include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -27,19 +26,11 @@ std::string expanded_reference(const std::vector<std::string>& args, const std::
   run_params params;
   run_state state;
   read_command_line(args, flags, params, state);
-  state.pdbname = path;
-  auto celli = std::make_unique<crystal_record>();
-  header_store header;
-  atom_store atoms;
-  test::quiet([&] {
-    read_header(state.pdbname, *celli, header, state.nheader, flags, params);
-    read_atoms(state.pdbname, params, atoms, flags, *celli);
-    structure_report(*celli, params, flags, atoms, state);
-  });
-  matinv(celli->fracmat, celli->orthmat);
+  const auto run = testing::load_structure(path, flags, params, [](auto&& f) { test::quiet(f); });
+  const crystal_record* celli = run->celli.get();
   std::string text;
-  for (int32_t h = 0; h < state.nheader; ++h) {
-    const std::string line = header[h].str();
+  for (int32_t h = 0; h < run->state.nheader; ++h) {
+    const std::string line = run->header[h].str();
     text += line.rfind("CRYST1", 0) == 0
                 ? formatted_text("(a6,3(f9.3),3(f7.2),' P 1          ')",
                                  {"CRYST1", celli->cell[0], celli->cell[1], celli->cell[2], celli->cell[3],
@@ -47,16 +38,16 @@ std::string expanded_reference(const std::vector<std::string>& args, const std::
                 : line.substr(0, 80);
     text += '\n';
   }
-  const int32_t natoms = flags.cg ? params.npseudo : params.natoms;
+  const int32_t natoms = run->flags.cg ? run->params.npseudo : run->params.natoms;
   for (int32_t s = 1; s <= celli->nsym; ++s)
     for (int32_t n = 1; n <= celli->nncs; ++n)
       for (int32_t a = 1; a <= natoms; ++a) {
-        const atom_record& rec = atoms.pdbdata[a - 1];
+        const atom_record& rec = run->atoms.pdbdata[a - 1];
         if (celli->ncsgiven[n - 1] != 0) continue;
         if (flags.ca && !flags.cg && !(rec.atname == " CA " || rec.element == " P")) continue;
         atom_copy cp;
         bool outside[3];
-        place_atom_copy(*celli, atoms, a, s, n, cp, outside);
+        place_atom_copy(*celli, run->atoms, a, s, n, cp, outside);
         const char chain[1] = {static_cast<char>((64 + s) % 256)};
         text += formatted_text(coordinate_record_format,
                                {rec.recname, rec.serial, rec.atname, rec.altloc, rec.resname,

@@ -263,14 +263,8 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
   EXPECT_EQ(ex_lines[0], padded("HEADER    TEST", 80));
   EXPECT_EQ(ex_lines[1], "CRYST1   31.000   24.500   19.000  90.00  97.00  90.00 P 1          ");
   EXPECT_EQ(ex_lines[2], padded("CRYSTAL LINES START WITH CRYST", 80));  // not CRYST1: as it stands
-  for (int s = 1; s <= 2; ++s)
-    for (int a = 1; a <= 40; ++a) {
-      atom_copy cp;
-      bool outside[3];
-      place_atom_copy(*run->celli, run->atoms, a, s, 1, cp, outside);
-      const atom_record& rec = run->atoms.pdbdata[a - 1];
-      EXPECT_EQ(ex_lines[3 + 40 * (s - 1) + a], by_formatter(rec, s == 1 ? "A" : "B", cp.x, rec.occupancy, rec.bfactor));
-    }
+  for (int a = 0; a < 80; ++a)  // both operators' copies carry the W and B columns of the nearest-channel file
+    EXPECT_EQ(ex_lines[4 + a].substr(54), nc_lines[a % 40].substr(54)) << a;
   fs::remove_all(dir);
 }
 
