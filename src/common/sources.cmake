@@ -6,4 +6,6 @@ set(PORVANE_COMMON_SOURCES
   src/common/report_writer.cpp
   src/common/fixed_columns.cpp
   src/common/text_file.cpp
+  src/common/coordinate_record.cpp
+  src/common/coordinate_file.cpp
 )

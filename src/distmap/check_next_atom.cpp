@@ -22,25 +22,18 @@ void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
         const int32_t kk = wrap_index(k, gridmax[2]);
         if (kk < 0 || kk > gridmax[2] || kk > gridi.n[2]) continue;
         const std::size_t p = gridi.index(ii, jj, kk);
-        const float px = gridi.x[p], py = gridi.y[p], pz = gridi.z[p];
+        const float pos[3] = {gridi.x[p], gridi.y[p], gridi.z[p]};
+        const int32_t idx[3] = {ii, jj, kk};
         // A strictly smaller distance takes the point: of equal ones, the
         // copy applied first keeps it.
-        auto take = [&](float d) {
+        measure_copy_at_point(celli, pos, idx, gridmax, x, f, r, [&](float d) {
           if (gridi.dist[p] > d) {
             gridi.dist[p] = d;
             gridi.iatom[p] = a;
             gridi.incs[p] = n;
             gridi.isym[p] = s;
           }
-        };
-        take(surface_distance(px, py, pz, x, r));
-        const int32_t h[3] = {image_shift(f[0], ii, gridmax[0]), image_shift(f[1], jj, gridmax[1]),
-                              image_shift(f[2], kk, gridmax[2])};
-        if (h[0] != 0 || h[1] != 0 || h[2] != 0) {
-          float xi[3];
-          image_position(celli, f, h, xi);
-          take(surface_distance(px, py, pz, xi, r));
-        }
+        });
       }
     }
   }

@@ -2,8 +2,11 @@
 // once so that both evaluate the same single-precision expressions.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "common/cell_frame.hpp"
@@ -19,11 +22,45 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
 }
 
+// nint with halves away from zero, as std::lround gives it, computed in line
+// for the magnitudes grid indices meet: the truncated value and the exact
+// remainder e − trunc(e) decide the rounding.
+inline int32_t nearest_int(float e) {
+  if (!(std::fabs(e) < 1073741824.0f)) return static_cast<int32_t>(std::lround(e));
+  const int32_t t = static_cast<int32_t>(e);
+  const float rest = e - static_cast<float>(t);
+  if (rest >= 0.5f) return t + 1;
+  if (rest <= -0.5f) return t - 1;
+  return t;
+}
+
+// Largest distance from x to a point of the box [lo, hi].
+inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
+  float s = 0.0f;
+  for (int c = 0; c < 3; ++c) {
+    const float d = std::max(std::fabs(x[c] - lo[c]), std::fabs(hi[c] - x[c]));
+    s += d * d;
+  }
+  return std::sqrt(s);
+}
+
+// Smallest distance from x to a point of the box [lo, hi].
+inline float nearest_in_box(const float x[3], const float lo[3], const float hi[3]) {
+  float s = 0.0f;
+  for (int c = 0; c < 3; ++c) {
+    float d = 0.0f;
+    if (x[c] < lo[c]) d = lo[c] - x[c];
+    if (x[c] > hi[c]) d = x[c] - hi[c];
+    s += d * d;
+  }
+  return std::sqrt(s);
+}
+
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
-  if (std::fabs(e) >= 0.5f) return -static_cast<int32_t>(std::lround(e));
+  if (std::fabs(e) >= 0.5f) return -nearest_int(e);
   return 0;
 }
 
@@ -62,6 +99,48 @@ inline void image_position(const cell_frame& frame, const float f[3], const int3
   float g[3];
   for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - frame.fracshift[c];
   matrix_times(frame.orthmat, g, xi);
+}
+
+// Calls visit(bin) with the flat index of every bin of a grid of nbin bins
+// per axis (x fastest) that lies in ring k around bin b: its index differs
+// from b's by exactly k on some axis and by at most k on the others. Bins
+// outside the grid are passed over.
+template <class Visit>
+inline void for_each_ring_bin(const int32_t b[3], int32_t k, const int32_t nbin[3], Visit&& visit) {
+  for (int32_t dz = -k; dz <= k; ++dz) {
+    const int32_t z = b[2] + dz;
+    if (z < 0 || z >= nbin[2]) continue;
+    for (int32_t dy = -k; dy <= k; ++dy) {
+      const int32_t y = b[1] + dy;
+      if (y < 0 || y >= nbin[1]) continue;
+      const bool inner = std::abs(dz) < k && std::abs(dy) < k;
+      for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
+        const int32_t x = b[0] + dx;
+        if (x < 0 || x >= nbin[0]) continue;
+        visit(static_cast<std::size_t>(x) +
+              static_cast<std::size_t>(nbin[0]) *
+                  (static_cast<std::size_t>(y) + static_cast<std::size_t>(nbin[1]) * static_cast<std::size_t>(z)));
+      }
+    }
+  }
+}
+
+// One copy (position x, fractional coordinates f, radius r) measured at one
+// grid point p with wrapped indices idx on a grid of counts n: take(d) with
+// the direct surface distance, then, when the nearest-image shift is not
+// zero on every axis, with the distance to that image.
+template <class Take>
+inline void measure_copy_at_point(const cell_frame& frame, const float p[3], const int32_t idx[3],
+                                  const int32_t n[3], const float x[3], const float f[3], float r,
+                                  Take&& take) {
+  take(surface_distance(p[0], p[1], p[2], x, r));
+  const int32_t h[3] = {image_shift(f[0], idx[0], n[0]), image_shift(f[1], idx[1], n[1]),
+                        image_shift(f[2], idx[2], n[2])};
+  if (h[0] != 0 || h[1] != 0 || h[2] != 0) {
+    float xi[3];
+    image_position(frame, f, h, xi);
+    take(surface_distance(p[0], p[1], p[2], xi, r));
+  }
 }
 
 }  // namespace porvane

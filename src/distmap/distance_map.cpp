@@ -22,6 +22,30 @@ void apply_operator(const M& m, const float v[3], float y[3]) {
   for (int r = 0; r < 3; ++r) y[r] = ((m[r][0] * v[0] + m[r][1] * v[1]) + m[r][2] * v[2]) + m[r][3];
 }
 
+// Calls copy(a, s, n) for every copy in the order of the map's loops (a
+// outer, then s, then n), skipping NCS operators that were given and atoms
+// the -ca filter drops, and atom_done(a) after the copies of each atom.
+// Never reads beyond the atoms actually stored.
+template <class Copy, class AtomDone>
+void for_each_map_copy(const run_params& params, const run_flags& flags, const crystal_record& celli,
+                       const atom_store& atoms, Copy&& copy, AtomDone&& atom_done) {
+  const int32_t stored = static_cast<int32_t>(
+      std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  const int32_t natom = std::min(map_atom_loop_count(params, flags), stored);
+  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
+  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
+  for (int32_t a = 1; a <= natom; ++a) {
+    if (atom_in_map(flags, atoms, a)) {
+      for (int32_t s = 1; s <= nsym; ++s) {
+        for (int32_t n = 1; n <= nncs; ++n) {
+          if (celli.ncsgiven[n - 1] == 0) copy(a, s, n);
+        }
+      }
+    }
+    atom_done(a);
+  }
+}
+
 // Predicted processor minutes of the map on the current grid: the copies are
 // placed and a sample of the grid is computed by the fast method, and the
 // sample's time is scaled to the whole grid.
@@ -78,14 +102,19 @@ bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a) {
   return rec.atname == " CA " || rec.element == " P";
 }
 
-bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32_t a, int32_t s,
-                     int32_t n, atom_copy& copy, bool outside[3]) {
+void atom_copy_position(const crystal_record& celli, const atom_store& atoms, int32_t a, int32_t s,
+                        int32_t n, float x2[3], float f[3]) {
   const float* c = &atoms.coords[3 * static_cast<std::size_t>(a - 1)];
-  float x1[3], x2[3];
+  float x1[3];
   apply_operator(celli.rncs[n - 1], c, x1);
   apply_operator(celli.rsym[s - 1], x1, x2);
-  float f[3];
   to_fcoords(celli, x2, f);
+}
+
+bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32_t a, int32_t s,
+                     int32_t n, atom_copy& copy, bool outside[3]) {
+  float x2[3], f[3];
+  atom_copy_position(celli, atoms, a, s, n, x2, f);
   bool moved = false;
   for (int ax = 0; ax < 3; ++ax) {
     outside[ax] = false;
@@ -109,39 +138,42 @@ std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_f
                                            const crystal_record& celli,
                                            const atom_store& atoms, bool write_report,
                                            int32_t& moved) {
-  // Never read beyond the atoms actually stored.
-  const int32_t stored = static_cast<int32_t>(
-      std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
   const int32_t nloop = map_atom_loop_count(params, flags);
-  const int32_t natom = std::min(nloop, stored);
-  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
-  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
   std::vector<atom_copy> copies;
-  for (int32_t a = 1; a <= natom; ++a) {
-    if (atom_in_map(flags, atoms, a)) {
-      for (int32_t s = 1; s <= nsym; ++s) {
-        for (int32_t n = 1; n <= nncs; ++n) {
-          if (celli.ncsgiven[n - 1] != 0) continue;
-          atom_copy cp;
-          bool outside[3];
-          if (place_atom_copy(celli, atoms, a, s, n, cp, outside)) ++moved;
-          if (write_report) {
-            for (int32_t ax = 0; ax < 3; ++ax) {
-              if (outside[ax]) report().free("Oops...", a, s, ax + 1, cp.f[ax]);
-            }
-          }
-          copies.push_back(cp);
-        }
-      }
-    }
+  for_each_map_copy(params, flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+    atom_copy cp;
+    bool outside[3];
+    if (place_atom_copy(celli, atoms, a, s, n, cp, outside)) ++moved;
     if (write_report) {
-      const float l = static_cast<float>(nloop);
-      if (std::lround(static_cast<float>(a) * 10.0f / l) >
-          std::lround(static_cast<float>(a - 1) * 10.0f / l)) {
-        report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / l);
+      for (int32_t ax = 0; ax < 3; ++ax) {
+        if (outside[ax]) report().free("Oops...", a, s, ax + 1, cp.f[ax]);
       }
     }
-  }
+    copies.push_back(cp);
+  }, [&](int32_t a) {
+    if (!write_report) return;
+    const float l = static_cast<float>(nloop);
+    if (std::lround(static_cast<float>(a) * 10.0f / l) >
+        std::lround(static_cast<float>(a - 1) * 10.0f / l)) {
+      report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / l);
+    }
+  });
+  return copies;
+}
+
+std::vector<atom_copy> collect_unwrapped_copies(const run_params& params, const run_flags& flags,
+                                                const crystal_record& celli,
+                                                const atom_store& atoms) {
+  std::vector<atom_copy> copies;
+  for_each_map_copy(params, flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+    atom_copy cp;
+    cp.a = a;
+    cp.s = s;
+    cp.n = n;
+    atom_copy_position(celli, atoms, a, s, n, cp.x, cp.f);
+    cp.r = atoms.pdbdata[static_cast<std::size_t>(a - 1)].radius;
+    copies.push_back(cp);
+  }, [](int32_t) {});
   return copies;
 }
 

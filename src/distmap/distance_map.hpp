@@ -45,6 +45,11 @@ int32_t map_atom_use_count(const run_params& params, const run_flags& flags);
 // Whether atom a takes part: with -ca (and without -cg) only " CA " and " P".
 bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a);
 
+// The copy (a, s, n) before any wrap: x1 = R_n·c + t_n, x2 = S_s·x1 + u_s,
+// f = fracmat·x2 + fracshift.
+void atom_copy_position(const crystal_record& celli, const atom_store& atoms, int32_t a,
+                        int32_t s, int32_t n, float x2[3], float f[3]);
+
 // Places the copy (a, s, n): x1 = R_n·c + t_n, x2 = S_s·x1 + u_s,
 // f = fracmat·x2 + fracshift, the wrap of f into [0, 1], x3 = orthmat·(f − U).
 // Returns whether the wrap changed a coordinate; outside[c] is set when the
@@ -60,6 +65,13 @@ std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_f
                                            const crystal_record& celli,
                                            const atom_store& atoms, bool write_report,
                                            int32_t& moved);
+
+// The same copies in the same order without the wrap into the cell: x is the
+// position after the symmetry operator, f its fractional coordinates as
+// they are (the zoom search applies the copies this way).
+std::vector<atom_copy> collect_unwrapped_copies(const run_params& params, const run_flags& flags,
+                                                const crystal_record& celli,
+                                                const atom_store& atoms);
 
 // The map by its definition: dist := 10000 over the whole grid, then
 // check_next_atom for every copy over the whole grid. gridi holds xyz.

@@ -31,28 +31,6 @@ struct site {
   int32_t hi[3];
 };
 
-// Largest distance from x to a point of the box [lo, hi].
-inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
-  float s = 0.0f;
-  for (int c = 0; c < 3; ++c) {
-    const float d = std::max(std::fabs(x[c] - lo[c]), std::fabs(hi[c] - x[c]));
-    s += d * d;
-  }
-  return std::sqrt(s);
-}
-
-// Smallest distance from x to a point of the box [lo, hi].
-inline float nearest_in_box(const float x[3], const float lo[3], const float hi[3]) {
-  float s = 0.0f;
-  for (int c = 0; c < 3; ++c) {
-    float d = 0.0f;
-    if (x[c] < lo[c]) d = lo[c] - x[c];
-    if (x[c] > hi[c]) d = x[c] - hi[c];
-    s += d * d;
-  }
-  return std::sqrt(s);
-}
-
 // Sort key of a float that orders like the float.
 inline uint32_t float_order(float v) {
   uint32_t u;
@@ -165,7 +143,7 @@ class fast_map {
     float grid_volume = 1.0f;
     for (int c = 0; c < 3; ++c) grid_volume *= std::max(hi[c] - lo[c], 1.0f);
     const float spacing = std::cbrt(grid_volume / static_cast<float>(npts));
-    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(block_span / spacing), 2L, 6L));
+    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(block_span / spacing), 1L, 6L));
 
     std::size_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
@@ -263,35 +241,19 @@ class fast_map {
     for (int32_t k = 0; k <= kmax; ++k) {
       if (best_copy >= 0 && static_cast<float>(k - 1) * bin_ - rmax_ > best + margin(best))
         break;
-      for (int32_t dz = -k; dz <= k; ++dz) {
-        const int32_t z = b[2] + dz;
-        if (z < 0 || z >= nbin_[2]) continue;
-        for (int32_t dy = -k; dy <= k; ++dy) {
-          const int32_t y = b[1] + dy;
-          if (y < 0 || y >= nbin_[1]) continue;
-          const bool inner = std::abs(dz) < k && std::abs(dy) < k;
-          for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
-            const int32_t xb = b[0] + dx;
-            if (xb < 0 || xb >= nbin_[0]) continue;
-            const std::size_t bucket =
-                static_cast<std::size_t>(xb) +
-                static_cast<std::size_t>(nbin_[0]) *
-                    (static_cast<std::size_t>(y) +
-                     static_cast<std::size_t>(nbin_[1]) * static_cast<std::size_t>(z));
-            for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
-              const site& s = binned_[t];
-              if (s.key & 1) continue;
-              float dd = 0.0f;
-              for (int c = 0; c < 3; ++c) dd += (x[c] - s.x[c]) * (x[c] - s.x[c]);
-              const float d = std::sqrt(dd) - s.r;
-              if (d < best) {
-                best = d;
-                best_copy = s.key / 2;
-              }
-            }
+      for_each_ring_bin(b, k, nbin_, [&](std::size_t bucket) {
+        for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
+          const site& s = binned_[t];
+          if (s.key & 1) continue;
+          float dd = 0.0f;
+          for (int c = 0; c < 3; ++c) dd += (x[c] - s.x[c]) * (x[c] - s.x[c]);
+          const float d = std::sqrt(dd) - s.r;
+          if (d < best) {
+            best = d;
+            best_copy = s.key / 2;
           }
         }
-      }
+      });
     }
     return best_copy;
   }

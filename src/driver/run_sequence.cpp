@@ -12,7 +12,9 @@
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
+#include "distmap/zoom_search.hpp"
 #include "driver/command_line.hpp"
+#include "driver/expanded_file.hpp"
 #include "driver/output_names.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
@@ -114,7 +116,8 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   atom_limit(params, run.atoms);
 
   if (flags.zm == 1) {
-    r.free("Zoom search is not built yet. Ending.");
+    int32_t deepgrid[3] = {0, 0, 0};  // the deepest point so far; nothing reads it after the zoom
+    zoom_search(params, flags, celli, run.atoms, state, deepgrid);
     stop_run();
   }
   if (flags.rm == 1) {
@@ -126,6 +129,13 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   if (flags.writemap == 1) write_distance_map(celli, run.gridi, state);
 
   r.free("Channel cluster analysis is not built yet. Ending after the distance map.");
+
+  // Coordinate files, in this order. To wire with the cluster analysis at
+  // params.channel_cutoff as `rerun` (it labels gridi.clust and prints the
+  // table rows; Reeb stage before these):
+  //   if (flags.cm == 1) write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state, rerun);
+  //   if (flags.nc == 1) write_nearest_channel_file(params, celli, run.atoms, run.gridi, state, rerun);
+  if (flags.ex == 1) write_expanded_file(params, flags, celli, run.header, run.atoms, state);
 }
 
 }  // namespace

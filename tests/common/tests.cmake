@@ -4,4 +4,5 @@ porvane_test_suite(porvane_common_tests porvane_common
   common/format_items_test.cpp
   common/report_writer_test.cpp
   common/fixed_columns_test.cpp
+  common/coordinate_record_test.cpp
 )

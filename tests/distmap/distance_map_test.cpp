@@ -170,6 +170,24 @@ TEST(FastMap, ImageShiftRunsMatchEveryIndex) {
   }
 }
 
+// The rounding of the image shift in line equals std::lround: halves, their
+// neighbours, integers, large and tiny magnitudes, random bit patterns.
+TEST(FastMap, NearestIntEqualsLround) {
+  std::vector<float> values = {0.0f, -0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, 0.49999997f, -0.49999997f, 8388607.5f,
+                               -8388607.5f, 8388609.0f, 1.0e-30f, -1.0e-30f, 1073741823.0f, -1073741824.0f, 3.0e9f,
+                               -3.0e9f};
+  for (int k = -70; k <= 70; ++k)
+    for (float base : {static_cast<float>(k) + 0.5f, static_cast<float>(k)})
+      values.insert(values.end(), {base, std::nextafter(base, 1e9f), std::nextafter(base, -1e9f)});
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<uint32_t> bits;
+  while (values.size() < 200000) {
+    const float v = std::bit_cast<float>(bits(rng));
+    if (std::isfinite(v) && std::fabs(v) < 4.0e9f) values.push_back(v);
+  }
+  for (float v : values) ASSERT_EQ(nearest_int(v), static_cast<int32_t>(std::lround(v))) << v;
+}
+
 // Counts and positions of whole grids stand in the stage reports below.
 TEST(Grid, PositionsFrameRoundTripAndWrap) {
   const auto tc = test::make_crystal({26.0, 29.0, 23.0, 74.0, 96.0, 111.0}, "P 1", {}, {0.25f, -0.5f, 0.125f});
@@ -213,6 +231,30 @@ TEST(AtomCopies, WrapLoopOrderAndSkips) {
     for (float fc : copies[c].f) EXPECT_TRUE(fc >= 0.0f && fc <= 1.0f) << fc;
   }
   EXPECT_TRUE(moved > 0 && moved <= 16) << moved;
+}
+
+// The wrap brings every finite fractional coordinate into [0, 1]: f − nint(f −
+// 0.5) is exact below 2^22 and rounds to 0 or 1 above, so the "Oops..." line
+// of the map and of the expanded file needs a coordinate that is not finite.
+TEST(AtomCopies, WrapNeverLeavesFiniteCoordinatesOutside) {
+  std::mt19937 rng(12);
+  std::uniform_real_distribution<float> u(-99999.999f, 99999.999f);
+  for (const auto& cell : {std::vector<double>{1, 1, 1, 90, 90, 90}, std::vector<double>{26, 29, 23, 74, 96, 111}}) {
+    const auto tc = test::make_crystal(cell, "P 1");
+    atom_store atoms;
+    for (int a = 0; a < 20000; ++a) {
+      const float x[3] = {u(rng) * (a % 2 ? 1.0f : 1.0e-4f), u(rng), u(rng) * (a % 3 ? 1.0f : 1.0e-3f)};
+      test::add_atom(atoms, x, 1.5f);
+    }
+    for (const float x : {8388609.0f, -8388609.0f, 4194304.5f, -1.0e-30f, 16777215.0f})
+      test::add_atom(atoms, std::array{x, x, x}.data(), 1.5f);
+    for (int32_t a = 1; a <= static_cast<int32_t>(atoms.pdbdata.size()); ++a) {
+      atom_copy cp;
+      bool outside[3];
+      place_atom_copy(*tc, atoms, a, 1, 1, cp, outside);
+      ASSERT_FALSE(outside[0] || outside[1] || outside[2]) << a << " " << cp.f[0] << " " << cp.f[1] << " " << cp.f[2];
+    }
+  }
 }
 
 // shifted_cell: edges of 50, 40, 10 Å at 4 Å give 13 (12.5 away from zero),

@@ -5,4 +5,6 @@ porvane_test_suite(porvane_driver_tests porvane_driver
   driver/fuzz_test.cpp
   driver/report_end_to_end_test.cpp
   driver/map_end_to_end_test.cpp
+  driver/coordinate_files_test.cpp
+  driver/coordinate_files_end_to_end_test.cpp
 )

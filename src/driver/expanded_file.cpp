@@ -1,0 +1,52 @@
+#include "driver/expanded_file.hpp"
+
+#include <algorithm>
+
+#include "common/coordinate_file.hpp"
+#include "common/limits.hpp"
+#include "common/report_writer.hpp"
+#include "distmap/distance_map.hpp"
+
+namespace porvane {
+
+void write_expanded_file(const run_params& params, const run_flags& flags,
+                         const crystal_record& celli, const header_store& header,
+                         const atom_store& atoms, const run_state& state) {
+  report().free(" Writing atoms expanded to complete unit cell ...");
+  coordinate_file file(state.expandedname.view());
+  const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
+  for (std::size_t h = 0; h < nheader; ++h) {
+    const std::string_view line = header[h].view();
+    if (line.substr(0, 6) == "CRYST1") {
+      file.line("(a6,3(f9.3),3(f7.2),' P 1          ')", "CRYST1", celli.cell[0], celli.cell[1],
+                celli.cell[2], celli.cell[3], celli.cell[4], celli.cell[5]);
+    } else {
+      file.line("(a80)", line);
+    }
+  }
+
+  const int32_t stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  const int32_t natoms = std::min(map_atom_loop_count(params, flags), stored);
+  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
+  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
+  for (int32_t s = 1; s <= nsym; ++s) {
+    const char chain = static_cast<char>(static_cast<unsigned char>((64 + s) % 256));
+    for (int32_t n = 1; n <= nncs; ++n) {
+      if (celli.ncsgiven[n - 1] != 0) continue;
+      for (int32_t a = 1; a <= natoms; ++a) {
+        if (!atom_in_map(flags, atoms, a)) continue;
+        atom_copy cp;
+        bool outside[3];
+        place_atom_copy(celli, atoms, a, s, n, cp, outside);
+        for (int32_t m = 0; m < 3; ++m) {
+          if (outside[m]) report().free("Oops...", s, n, m + 1, cp.f[m]);
+        }
+        const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+        file.record(atom_fields(rec, std::string_view(&chain, 1), cp.x, rec.occupancy, rec.bfactor));
+      }
+    }
+  }
+  file.close();
+}
+
+}  // namespace porvane

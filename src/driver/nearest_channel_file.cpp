@@ -1,0 +1,32 @@
+#include "driver/nearest_channel_file.hpp"
+
+#include <algorithm>
+
+#include "common/coordinate_file.hpp"
+#include "common/report_writer.hpp"
+#include "driver/nearest_channel_search.hpp"
+
+namespace porvane {
+
+void write_nearest_channel_file(const run_params& params, const crystal_record& celli,
+                                atom_store& atoms, const grid_store& gridi, const run_state& state,
+                                const std::function<void()>& rerun_cluster_analysis) {
+  report().free(" Writing atoms with B-factor field containing atom depth, or distance to nearest channel...");
+  coordinate_file file(state.ncname.view());
+  if (rerun_cluster_analysis) rerun_cluster_analysis();
+  const channel_point_index channels(celli, params.gridsize, gridi);
+  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(params.natoms, 0)),
+                                       atoms.pdbdata.size(), atoms.coords.size() / 3});
+  for (std::size_t a = 0; a < natoms; ++a) {
+    atom_record& rec = atoms.pdbdata[a];
+    float depth = no_channel_distance;
+    int32_t clust = no_channel_cluster;
+    channels.nearest(&atoms.coords[3 * a], depth, clust);
+    rec.occupancy = static_cast<float>(clust);
+    rec.bfactor = depth;
+    file.record(atom_fields(rec, "A", rec.xyz, rec.occupancy, rec.bfactor));
+  }
+  file.close();
+}
+
+}  // namespace porvane

@@ -1,0 +1,277 @@
+// The zoom search against its literal procedure on one grid store (the
+// store of the whole run, sized here for the finest pass), pass by pass and
+// bit for bit, over small and random crystals; the boxes of the next pass;
+// the stage end to end on real structures and small files.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <regex>
+#include <sstream>
+#include <tuple>
+
+#include "distmap/distance_map.hpp"
+#include "distmap/unit_cell_grid.hpp"
+#include "distmap/zoom_search.hpp"
+#include "distmap_test_support.hpp"
+#include "support/loaded_structure.hpp"
+#include "support/report_cases.hpp"
+
+namespace porvane {
+namespace {
+
+// The search as written: every pass resets its box in the one store, sweeps
+// every atom copy over the box with check_next_atom, takes the first
+// strictly deepest point and scales the box to the next grid.
+std::vector<zoom_pass> zoom_literal(run_params params, const run_flags& flags, const crystal_record& celli,
+                                    const atom_store& atoms) {
+  int32_t gridmax[3], deepgrid[3] = {0, 0, 0};
+  params.gridsize = 1.0f;
+  set_gridmax(params, celli, gridmax);
+  grid_store gridi;
+  gridi.resize(gridmax[0], gridmax[1], gridmax[2]);
+  std::vector<zoom_pass> passes;
+  params.gridsize = 32.0f;
+  set_gridmax(params, celli, gridmax);
+  for (int c = 0; c < 3; ++c) params.boxlo[c] = 0, params.boxhi[c] = gridmax[c];
+  const int32_t natoms = std::min<int32_t>(flags.cg ? params.npseudo : params.natoms,
+                                           static_cast<int32_t>(atoms.pdbdata.size()));
+  // Calls f(ii, jj, kk) for the box's points in its order, wrapped.
+  auto each_box_point = [&](auto&& f) {
+    for (int32_t i = params.boxlo[0]; i <= params.boxhi[0]; ++i)
+      for (int32_t j = params.boxlo[1]; j <= params.boxhi[1]; ++j)
+        for (int32_t k = params.boxlo[2]; k <= params.boxhi[2]; ++k) {
+          const int32_t ii = wrap_index(i, gridmax[0]), jj = wrap_index(j, gridmax[1]), kk = wrap_index(k, gridmax[2]);
+          if (ii >= 0 && ii <= gridmax[0] && jj >= 0 && jj <= gridmax[1] && kk >= 0 && kk <= gridmax[2]) f(ii, jj, kk);
+        }
+  };
+  while (params.gridsize >= 1.0f) {
+    each_box_point([&](int32_t ii, int32_t jj, int32_t kk) {
+      const std::size_t p = gridi.index(ii, jj, kk);
+      gridi.dist[p] = 10000.0f;
+      float xyz[3];
+      grid_point_position(celli, params.gridsize, ii, jj, kk, xyz);
+      gridi.x[p] = xyz[0], gridi.y[p] = xyz[1], gridi.z[p] = xyz[2];
+    });
+    for (int32_t a = 1; a <= natoms; ++a) {
+      const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+      if (flags.ca && !flags.cg && !(rec.atname == " CA " || rec.element == " P")) continue;
+      for (int32_t s = 1; s <= celli.nsym; ++s)
+        for (int32_t n = 1; n <= celli.nncs; ++n) {
+          if (celli.ncsgiven[n - 1] != 0) continue;
+          float x2[3], f[3];
+          atom_copy_position(celli, atoms, a, s, n, x2, f);
+          check_next_atom(a, s, n, params, celli, x2, f, gridi, gridmax, atoms);
+        }
+    }
+    zoom_pass pass;
+    pass.gridsize = params.gridsize;
+    for (int c = 0; c < 3; ++c)
+      pass.gridmax[c] = gridmax[c], pass.boxlo[c] = params.boxlo[c], pass.boxhi[c] = params.boxhi[c];
+    each_box_point([&](int32_t ii, int32_t jj, int32_t kk) {
+      if (gridi.dist[gridi.index(ii, jj, kk)] > pass.dist) {
+        pass.dist = gridi.dist[gridi.index(ii, jj, kk)];
+        deepgrid[0] = ii, deepgrid[1] = jj, deepgrid[2] = kk;
+      }
+    });
+    const float g[3] = {float(deepgrid[0]), float(deepgrid[1]), float(deepgrid[2])};
+    grid_to_real(celli, params.gridsize, g, pass.xyz);
+    const std::size_t p = gridi.index(deepgrid[0], deepgrid[1], deepgrid[2]);
+    std::copy(deepgrid, deepgrid + 3, pass.deepgrid);
+    pass.iatom = gridi.iatom[p], pass.incs = gridi.incs[p], pass.isym = gridi.isym[p];
+    passes.push_back(pass);
+    int32_t old[3];
+    std::copy(gridmax, gridmax + 3, old);
+    params.gridsize = 0.5f * params.gridsize;
+    set_gridmax(params, celli, gridmax);
+    for (int c = 0; c < 3; ++c) {
+      const float r = float(gridmax[c]) / float(old[c]);
+      if (!std::isfinite(r)) {  // no old interval: the whole new axis
+        params.boxlo[c] = 0, params.boxhi[c] = gridmax[c];
+      } else {
+        params.boxlo[c] = std::lround(float(deepgrid[c] - 1) * r), params.boxhi[c] = std::lround(float(deepgrid[c] + 1) * r);
+      }
+    }
+  }
+  return passes;
+}
+
+auto pass_fields(const zoom_pass& p) {
+  return std::tuple(std::bit_cast<uint32_t>(p.gridsize), std::vector<int32_t>(p.gridmax, p.gridmax + 3),
+                    std::vector<int32_t>(p.boxlo, p.boxlo + 3), std::vector<int32_t>(p.boxhi, p.boxhi + 3),
+                    std::vector<int32_t>(p.deepgrid, p.deepgrid + 3),
+                    std::vector<uint32_t>{std::bit_cast<uint32_t>(p.xyz[0]), std::bit_cast<uint32_t>(p.xyz[1]),
+                                          std::bit_cast<uint32_t>(p.xyz[2])},
+                    std::bit_cast<uint32_t>(p.dist), p.iatom, p.incs, p.isym);
+}
+
+// The search of the program against the literal one; returns the passes
+// and the table lines the program wrote.
+std::pair<std::vector<zoom_pass>, std::string> compare_zoom(const run_params& params, const run_flags& flags,
+                                                            const crystal_record& celli, const atom_store& atoms,
+                                                            const std::string& what) {
+  const std::vector<zoom_pass> literal = zoom_literal(params, flags, celli, atoms);
+  std::vector<zoom_pass> fast;
+  run_params p = params;
+  int32_t gridmax[3], deepgrid[3] = {0, 0, 0};
+  const std::string lines = test::quiet([&] { EXPECT_TRUE(zoom_passes(p, flags, celli, atoms, gridmax, deepgrid, fast)); });
+  EXPECT_EQ(fast.size(), 6u) << what;
+  EXPECT_EQ(p.gridsize, 0.5f) << what;
+  for (std::size_t i = 0; i < std::min(fast.size(), literal.size()); ++i) {
+    EXPECT_EQ(pass_fields(fast[i]), pass_fields(literal[i])) << what << ", pass at " << literal[i].gridsize << " Å: dist "
+                                                             << fast[i].dist << " against " << literal[i].dist;
+  }
+  return {fast, lines};
+}
+
+struct zoom_case {
+  std::string what;
+  std::shared_ptr<crystal_record> celli;
+  int nrandom;                               // random atoms at fractions flo..fhi
+  float flo, fhi;
+  std::vector<std::array<float, 3>> places;  // further atoms, radius 1.6
+  int ca = 0, cg = 0, npseudo = 0;
+};
+
+TEST(ZoomSearch, EqualsTheLiteralSearch) {
+  using test::make_crystal;
+  const std::vector<float> shift = {0.13f, -0.07f, 0.21f};
+  std::vector<zoom_case> cases = {
+      {"orthogonal P212121", make_crystal({51.0, 43.0, 29.0, 90, 90, 90}, "P 21 21 21"), 120, 0, 1, {}},
+      {"triclinic, fracshift", make_crystal({46.0, 52.0, 41.0, 74, 96, 111}, "P 1", {}, shift), 90, -0.3f, 1.3f, {}},
+      {"monoclinic, NCS one given", make_crystal({38.0, 30.0, 45.0, 90, 104.5, 90}, "P 1 21 1", {{60, 0}, {120, 1}}, shift),
+       60, 0, 1, {}},
+      {"hexagonal", make_crystal({63.4, 63.4, 83.8, 90, 90, 120}, "P 61"), 30, 0, 1, {}},
+      // Copies two cells away: their images reach the box from far off.
+      {"atoms far outside", make_crystal({40.0, 44.0, 36.0, 90, 90, 90}, "P 21 21 21"), 40, -2.5f, 3.5f, {}},
+      // One interval at 32 Å: boxes wrap onto the same points twice.
+      {"small cell", make_crystal({20.0, 22.0, 18.0, 90, 90, 90}, "P 21 21 21"), 20, 0, 1, {}},
+      // Counts 0 at 32 Å on b (r infinite at 16 Å) and 0 down to 8 Å on c (r = 0/0).
+      {"thin cell", make_crystal({40.0, 12.0, 7.0, 90, 90, 90}, "P 1"), 10, 0, 1, {}},
+      // More than 250 intervals at 1 Å: boxes beyond any map's store.
+      {"long cell", make_crystal({300.0, 24.0, 20.0, 90, 90, 90}, "P 1 21 1", {}, shift), 40, 0, 1, {}},
+      {"no atoms", make_crystal({50.0, 40.0, 30.0, 90, 90, 90}, "P 21 21 21"), 0, 0, 0, {}},
+      {"-ca", make_crystal({51.0, 43.0, 29.0, 90, 90, 90}, "P 21 21 21"), 80, 0, 1, {}, 1},
+      {"-cg -ca", make_crystal({51.0, 43.0, 29.0, 90, 90, 90}, "P 21 21 21"), 80, 0, 1, {}, 1, 1, 20},
+      // Mirror-image atoms about the middle of a cube: equal distances at
+      // mirrored points, the first visited is taken.
+      {"ties", make_crystal({64.0, 64.0, 64.0, 90, 90, 90}, "P 1"), 0, 0, 0,
+       {{16, 16, 16}, {48, 48, 48}, {16, 48, 16}, {48, 16, 48}, {16, 16, 48}, {48, 48, 16}, {16, 48, 48}, {48, 16, 16}}},
+  };
+  std::mt19937 rng(7011);
+  std::uniform_real_distribution<float> u(0.0f, 1.0f);
+  for (int trial = 0; trial < 24; ++trial) {
+    std::vector<double> cell = {20 + 60 * u(rng), 20 + 60 * u(rng), 20 + 60 * u(rng), 90, 90, 90};
+    if (trial % 3 == 1) cell[4] = 95 + 20 * u(rng);
+    if (trial % 3 == 2) cell[3] = 75 + 30 * u(rng), cell[4] = 75 + 30 * u(rng), cell[5] = 75 + 30 * u(rng);
+    cases.push_back({"random " + std::to_string(trial),
+                     make_crystal(cell, trial % 3 == 0 ? "P 21 21 21" : trial % 3 == 1 ? "P 1 21 1" : "P 1",
+                                  trial % 4 == 0 ? std::vector<std::pair<double, int>>{{1 + 358 * u(rng), 0}}
+                                                 : std::vector<std::pair<double, int>>{},
+                                  {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f}),
+                     5 + static_cast<int>(u(rng) * 60), -1.2f, 2.2f, {}});
+  }
+  const char* names[3][2] = {{" CA ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
+  for (const zoom_case& c : cases) {
+    atom_store atoms;
+    std::uniform_real_distribution<float> uf(c.flo, c.fhi), ur(1.0f, 2.2f);
+    for (int a = 0; a < c.nrandom; ++a) {
+      const float f[3] = {uf(rng), uf(rng), uf(rng)};
+      float x[3];
+      frac_to_real(*c.celli, f, x);
+      test::add_atom(atoms, x, ur(rng), names[a % 3][0], names[a % 3][1]);
+      atoms.pdbdata.back().resname = "GLY", atoms.pdbdata.back().resseq = a + 1;
+    }
+    for (const auto& x : c.places) test::add_atom(atoms, x.data(), 1.6f);
+    run_params params;
+    params.natoms = static_cast<int32_t>(atoms.pdbdata.size());
+    params.npseudo = c.npseudo;
+    run_flags flags;
+    flags.ca = c.ca, flags.cg = c.cg;
+    const auto [passes, lines] = compare_zoom(params, flags, *c.celli, atoms, c.what);
+    if (HasFailure()) break;
+    if (c.what == "no atoms") {  // every distance stays 10000; no atom to name
+      ASSERT_EQ(passes.size(), 6u);
+      EXPECT_EQ(passes[0].dist, 10000.0f);
+      EXPECT_NE(lines.find("   32.                0      0      0    0.0   0.0   0.0     ******              0"
+                           "             0     0\n"),
+                std::string::npos)
+          << lines;
+    }
+    if (c.what == "long cell") {
+      EXPECT_EQ(passes[5].gridmax[0], 300);
+    }
+  }
+}
+
+// The boxes of the next pass: a 100 Å edge has 3, 6 and 13 intervals at 32,
+// 16 and 8 Å; index 1 at 16 Å gives 0..4 at 8 Å; index 0 with r = 2 gives
+// -2..2; no interval before gives the whole axis.
+TEST(ZoomSearch, NextBox) {
+  const auto cube = test::make_crystal({100.0, 100.0, 100.0, 90, 90, 90}, "P 1");
+  int32_t counts[3][3];
+  for (int pass = 0; pass < 3; ++pass) set_gridmax(run_params{.gridsize = 32.0f / float(1 << pass)}, *cube, counts[pass]);
+  EXPECT_EQ(std::vector<int32_t>({counts[0][0], counts[1][0], counts[2][0]}), std::vector<int32_t>({3, 6, 13}));
+  for (const auto& [m, old_count, new_count, lo, hi] :
+       std::vector<std::array<int32_t, 5>>{{1, 6, 13, 0, 4}, {0, 25, 50, -2, 2}, {25, 25, 51, 49, 53}, {0, 0, 1, 0, 1},
+                                           {0, 0, 0, 0, 0}, {3, 3, 6, 4, 8}}) {
+    int32_t l = -9, h = -9;
+    next_zoom_box(m, old_count, new_count, l, h);
+    EXPECT_EQ(std::make_pair(l, h), std::make_pair(lo, hi)) << m << " " << old_count << " " << new_count;
+  }
+}
+
+// The table lines of the passes, as the program writes them.
+std::string table_of(const std::vector<zoom_pass>& passes, const atom_store& atoms) {
+  return test::quiet([&] {
+    for (const zoom_pass& p : passes) write_zoom_line(p, atoms);
+  });
+}
+
+// Every real structure: the program's table equals the literal search's.
+// 1d3z (an NMR model in a 1 Å cell) has no interval at 32 to 4 Å and no
+// point above 0; its table keeps the index (0, 0, 0) throughout.
+TEST(ZoomSearch, RealStructuresEndToEnd) {
+  namespace fs = std::filesystem;
+  const fs::path dir = testing::fresh_directory("zoom_real");
+  for (const auto& entry : fs::directory_iterator(std::string(PORVANE_TEST_DATA) + "/pdb")) {
+    const std::string name = entry.path().filename().string();
+    fs::copy_file(entry.path(), dir / name, fs::copy_options::overwrite_existing);
+    for (bool ca : {false, true}) {
+      if (ca && name != "1a1f.pdb") continue;  // protein and DNA: CA and P atoms
+      std::vector<std::string> args = {"-zm", name};
+      if (ca) args.insert(args.begin(), "-ca");
+      const auto run = testing::run_program(PORVANE_BINARY, args, dir);
+      ASSERT_EQ(run.status, 0) << name << run.err;
+      const std::size_t head = run.out.find(" Zooming...performing binary search");
+      ASSERT_NE(head, std::string::npos) << name;
+      const auto s = testing::load_structure((dir / name).string(), run_flags{.ca = ca}, run_params{},
+                                             [](auto&& f) { test::quiet(f); });
+      const std::string expected =
+          " Zooming...performing binary search to find maximum distance to protein -- under development\n"
+          " Gridsize (Å)             Grid Coords           Coords        Max Dist   Residue      Atname  NCS Op   Symm Op\n" +
+          table_of(zoom_literal(s->params, s->flags, *s->celli, s->atoms), s->atoms);
+      EXPECT_EQ(run.out.substr(head), expected) << name;
+    }
+  }
+  fs::remove_all(dir);
+}
+
+// 1ubq with -vb 2, checked by hand: 50.84 × 42.77 × 28.95 Å gives 2, 1, 1
+// intervals at 32 Å; the deepest point (1, 1, 1) lies at (32, 32, 32); at
+// 16 Å the counts are 3, 3, 2 and r = 1.5, 3, 2 gives the box 0..3, 0..6,
+// 0..4; at 8 Å (6, 5, 4) r = 2, 5/3, 2 around (3, 2, 2) gives 4..8, 2..5,
+// 2..6. A file without atoms shows blank names and zeros (its distances
+// stay 10000, written as asterisks); a 300 Å edge runs past 250 points; a
+// cell of 9000 Å edges, whose first grid alone would outgrow any map, ends
+// with a message.
+TEST(ZoomSearch, StageReports) {
+  testing::expect_reports("zoom_stage",
+                          {{"pdb/1ubq.pdb", {"-zm", "-vb", "2"}, "zoom/1ubq_zm_vb2.txt"},
+                           {"zoom/no_atoms.pdb", {"-zm"}, "zoom/no_atoms_zm.txt"},
+                           {"zoom/long_cell.pdb", {"-zm", "-vb", "2"}, "zoom/long_cell_zm_vb2.txt"},
+                           {"zoom/huge_cell.pdb", {"-zm"}, "zoom/huge_cell_zm.txt"}},
+                          " Zooming");
+}
+
+}  // namespace
+}  // namespace porvane
