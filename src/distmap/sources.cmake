@@ -4,4 +4,5 @@ set(PORVANE_DISTMAP_SOURCES
   src/distmap/fast_distance_map.cpp
   src/distmap/distance_map.cpp
   src/distmap/map_file.cpp
+  src/distmap/nearest_atom_copy.cpp
 )

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "channels/channel_stages.hpp"
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
 #include "common/grid_store.hpp"
@@ -12,8 +13,10 @@
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
+#include "distmap/nearest_atom_copy.hpp"
 #include "driver/command_line.hpp"
 #include "driver/output_names.hpp"
+#include "driver/settings_check.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/linear_algebra.hpp"
@@ -33,6 +36,7 @@ struct run_records {
   header_store header;
   atom_store atoms;
   grid_store gridi;
+  channel_context channels;
 };
 
 void header_stops(const crystal_record& celli, const run_flags& flags) {
@@ -93,6 +97,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     print_help(params, state);
     stop_run();
   }
+  check_grid_and_step(flags, params);
   make_output_names(params, flags, state);
 
   r.free("Porvane  Version ", state.version);
@@ -124,7 +129,13 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   }
   if (flags.writemap == 1) write_distance_map(celli, run.gridi, state);
 
-  r.free("Channel cluster analysis is not built yet. Ending after the distance map.");
+  // A map read back holds no nearest atoms: the deepest point's is measured.
+  const auto deep_atom = [&](const int32_t g[3]) {
+    return flags.rm == 1 ? nearest_atom_copy(params, flags, celli, run.atoms, run.gridi, state.gridmax, g)
+                         : run.gridi.iatom[run.gridi.index(g[0], g[1], g[2])];
+  };
+  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, params.natoms,
+                   params.basename.trimmed(), deep_atom, run.channels);
 }
 
 }  // namespace

@@ -3,4 +3,5 @@ set(PORVANE_DRIVER_SOURCES
   src/driver/help_text.cpp
   src/driver/output_names.cpp
   src/driver/run_sequence.cpp
+  src/driver/settings_check.cpp
 )

@@ -1,0 +1,228 @@
+// Channel points in scan order, their selection per cutoff and the
+// union-find that joins them into connected groups.
+#include "channels/channel_points.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "channels/grid_neighbours.hpp"
+
+namespace porvane {
+namespace {
+
+constexpr int32_t packed_axis_limit = 1023;  // largest index a packed triple holds
+
+// Root of x with path halving. Parents never point to a larger id.
+inline int32_t find_root(std::vector<int32_t>& parent, int32_t x) {
+  while (parent[static_cast<std::size_t>(x)] != x) {
+    const int32_t up = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
+    parent[static_cast<std::size_t>(x)] = up;
+    x = up;
+  }
+  return x;
+}
+
+// Joins the group of `root` (a root) with the group of y; the smaller id
+// becomes the root, so a group's root is always its first point in scan
+// order. Returns the root of the joined group.
+inline int32_t join(std::vector<int32_t>& parent, int32_t root, int32_t y) {
+  const int32_t ry = find_root(parent, y);
+  if (ry == root) return root;
+  if (ry < root) {
+    parent[static_cast<std::size_t>(root)] = ry;
+    return ry;
+  }
+  parent[static_cast<std::size_t>(ry)] = root;
+  return root;
+}
+
+}  // namespace
+
+void channel_points::load(const grid_store& gridi) {
+  for (int c = 0; c < 3; ++c) {
+    n[c] = gridi.n[c];
+    if (n[c] < 0 || n[c] > packed_axis_limit) {
+      throw std::length_error("grid counts outside 0..1023 cannot be analysed");
+    }
+  }
+  const std::size_t n0 = static_cast<std::size_t>(n[0]) + 1;
+  const std::size_t n1 = static_cast<std::size_t>(n[1]) + 1;
+  const std::size_t n2 = static_cast<std::size_t>(n[2]) + 1;
+  sj = n2;
+  si = n1 * n2;
+  dist.resize(n0 * n1 * n2);
+  label.assign(dist.size(), -1);
+  index.clear();
+  ijk.clear();
+  point_label.clear();
+  selected_ = false;
+  // The store runs i fastest: copy blocks of i so that both sides stay in cache.
+  constexpr std::size_t block = 32;
+  for (std::size_t j = 0; j < n1; ++j) {
+    for (std::size_t i0 = 0; i0 < n0; i0 += block) {
+      const std::size_t i1 = std::min(n0, i0 + block);
+      for (std::size_t k = 0; k < n2; ++k) {
+        const float* src = &gridi.dist[n0 * (j + n1 * k)];
+        for (std::size_t i = i0; i < i1; ++i) dist[i * si + j * sj + k] = src[i];
+      }
+    }
+  }
+}
+
+void channel_points::select(float r) {
+  if (selected_ && r >= cutoff_) {
+    std::size_t kept = 0;
+    for (std::size_t id = 0; id < index.size(); ++id) {
+      const int32_t p = index[id];
+      if (dist[static_cast<std::size_t>(p)] > r) {
+        index[kept] = p;
+        ijk[kept] = ijk[id];
+        label[static_cast<std::size_t>(p)] = static_cast<int32_t>(kept);
+        ++kept;
+      } else {
+        label[static_cast<std::size_t>(p)] = -1;
+      }
+    }
+    index.resize(kept);
+    ijk.resize(kept);
+  } else {
+    for (int32_t p : index) label[static_cast<std::size_t>(p)] = -1;
+    index.clear();
+    ijk.clear();
+    std::size_t p = 0;
+    for (int32_t i = 0; i <= n[0]; ++i) {
+      for (int32_t j = 0; j <= n[1]; ++j) {
+        for (int32_t k = 0; k <= n[2]; ++k, ++p) {
+          if (dist[p] > r) {
+            label[p] = static_cast<int32_t>(index.size());
+            index.push_back(static_cast<int32_t>(p));
+            ijk.push_back(pack_ijk(i, j, k));
+          }
+        }
+      }
+    }
+  }
+  cutoff_ = r;
+  selected_ = true;
+}
+
+std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp) {
+  const std::size_t m = index.size();
+  // Runs: channel points of one row (i, j) with consecutive k. A run is joined
+  // to the runs of the earlier rows (i, j-1), (i-1, j-1), (i-1, j), (i-1, j+1)
+  // whose k ranges, widened by one, overlap its own: that is the neighbourhood
+  // inside the cell, which is symmetric. Links across the cell edges (a wrap
+  // on some axis) start only at points of a face plane, which take all their
+  // 26 wrapped neighbours.
+  run_first_.clear();
+  run_k_.clear();
+  run_of_.resize(m);
+  const std::size_t rows = static_cast<std::size_t>(n[0] + 1) * static_cast<std::size_t>(n[1] + 1);
+  row_first_.assign(rows + 1, 0);
+  for (std::size_t id = 0; id < m; ++id) {
+    const uint32_t c = ijk[id];
+    if (id == 0 || c != ijk[id - 1] + 1 || (c >> 10) != (ijk[id - 1] >> 10)) {
+      run_first_.push_back(static_cast<int32_t>(id));
+      run_k_.push_back(static_cast<int32_t>(c & 1023u));
+      ++row_first_[(c >> 20) * static_cast<std::size_t>(n[1] + 1) + ((c >> 10) & 1023u) + 1];
+    }
+    run_of_[id] = static_cast<int32_t>(run_first_.size()) - 1;
+  }
+  const int32_t nruns = static_cast<int32_t>(run_first_.size());
+  run_first_.push_back(static_cast<int32_t>(m));
+  for (std::size_t r = 1; r <= rows; ++r) row_first_[r] += row_first_[r - 1];
+
+  std::vector<int32_t>& parent = run_parent_;
+  parent.resize(static_cast<std::size_t>(nruns));
+  for (int32_t r = 0; r < nruns; ++r) parent[static_cast<std::size_t>(r)] = r;
+  auto k_last = [&](int32_t r) {
+    return run_k_[static_cast<std::size_t>(r)] + (run_first_[static_cast<std::size_t>(r) + 1] - run_first_[static_cast<std::size_t>(r)]) - 1;
+  };
+  const int32_t nj = n[1] + 1;
+  for (int32_t i = 0; i <= n[0]; ++i) {
+    for (int32_t j = 0; j <= n[1]; ++j) {
+      const std::size_t row = static_cast<std::size_t>(i * nj + j);
+      const int32_t a0 = row_first_[row], a1 = row_first_[row + 1];
+      if (a0 == a1) continue;
+      const int32_t earlier[4][2] = {{i, j - 1}, {i - 1, j - 1}, {i - 1, j}, {i - 1, j + 1}};
+      for (const auto& e : earlier) {
+        if (e[0] < 0 || e[1] < 0 || e[1] > n[1]) continue;
+        const std::size_t other = static_cast<std::size_t>(e[0] * nj + e[1]);
+        int32_t a = a0, b = row_first_[other];
+        const int32_t b1 = row_first_[other + 1];
+        while (a < a1 && b < b1) {
+          const int32_t ka = run_k_[static_cast<std::size_t>(a)], la = k_last(a);
+          const int32_t kb = run_k_[static_cast<std::size_t>(b)], lb = k_last(b);
+          if (ka <= lb + 1 && kb <= la + 1) join(parent, find_root(parent, a), b);
+          if (la < lb) {
+            ++a;
+          } else {
+            ++b;
+          }
+        }
+      }
+    }
+  }
+  const int32_t* lab = label.data();
+  for (std::size_t id = 0; id < m; ++id) {
+    int32_t g[3];
+    unpack_ijk(ijk[id], g);
+    if (g[0] != 0 && g[0] != n[0] && g[1] != 0 && g[1] != n[1] && g[2] != 0 && g[2] != n[2]) continue;
+    int32_t root = find_root(parent, run_of_[id]);
+    const neighbour_axes nb(g, n);
+    for (int a = 0; a < nb.count[0]; ++a) {
+      for (int b = 0; b < nb.count[1]; ++b) {
+        for (int c = 0; c < nb.count[2]; ++c) {
+          const int32_t l = lab[scan_index(nb.at[0][a], nb.at[1][b], nb.at[2][c])];
+          if (l >= 0) root = join(parent, root, run_of_[static_cast<std::size_t>(l)]);
+        }
+      }
+    }
+  }
+
+  // Groups numbered in the order of their roots, the runs holding their first
+  // points; a parent is always an earlier run, renumbered before its children.
+  std::vector<component_stats> stats;
+  for (int32_t r = 0; r < nruns; ++r) {
+    const int32_t up = parent[static_cast<std::size_t>(r)];
+    if (up == r) {
+      parent[static_cast<std::size_t>(r)] = static_cast<int32_t>(stats.size());
+      stats.emplace_back();
+    } else {
+      parent[static_cast<std::size_t>(r)] = parent[static_cast<std::size_t>(up)];
+    }
+  }
+  comp.resize(m);
+  for (std::size_t id = 0; id < m; ++id) {
+    const int32_t c = parent[static_cast<std::size_t>(run_of_[id])];
+    comp[id] = c;
+    component_stats& st = stats[static_cast<std::size_t>(c)];
+    const float d = dist[static_cast<std::size_t>(index[id])];
+    st.n = st.n + 1.0f;
+    st.s = st.s + d;
+    st.q = st.q + d * d;
+    if (d > st.m) st.m = d;
+  }
+  return stats;
+}
+
+void channel_points::apply_labels(const std::vector<int32_t>& comp,
+                                  const std::vector<int32_t>& number) {
+  point_label.resize(index.size());
+  for (std::size_t id = 0; id < index.size(); ++id) {
+    const int32_t l = number[static_cast<std::size_t>(comp[id])];
+    point_label[id] = l;
+    label[static_cast<std::size_t>(index[id])] = l;
+  }
+}
+
+void channel_points::store_labels(grid_store& gridi) const {
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  for (std::size_t id = 0; id < index.size(); ++id) {
+    int32_t g[3];
+    unpack_ijk(ijk[id], g);
+    gridi.clust[gridi.index(g[0], g[1], g[2])] = point_label[id];
+  }
+}
+
+}  // namespace porvane
