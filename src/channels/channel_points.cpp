@@ -54,6 +54,7 @@ void channel_points::load(const grid_store& gridi) {
   label.assign(dist.size(), -1);
   index.clear();
   ijk.clear();
+  value.clear();
   point_label.clear();
   selected_ = false;
   // The store runs i fastest: copy blocks of i so that both sides stay in cache.
@@ -74,9 +75,11 @@ void channel_points::select(float r) {
     std::size_t kept = 0;
     for (std::size_t id = 0; id < index.size(); ++id) {
       const int32_t p = index[id];
-      if (dist[static_cast<std::size_t>(p)] > r) {
+      const float d = dist[static_cast<std::size_t>(p)];
+      if (d > r) {
         index[kept] = p;
         ijk[kept] = ijk[id];
+        value[kept] = d;
         label[static_cast<std::size_t>(p)] = static_cast<int32_t>(kept);
         ++kept;
       } else {
@@ -85,10 +88,12 @@ void channel_points::select(float r) {
     }
     index.resize(kept);
     ijk.resize(kept);
+    value.resize(kept);
   } else {
     for (int32_t p : index) label[static_cast<std::size_t>(p)] = -1;
     index.clear();
     ijk.clear();
+    value.clear();
     std::size_t p = 0;
     for (int32_t i = 0; i <= n[0]; ++i) {
       for (int32_t j = 0; j <= n[1]; ++j) {
@@ -97,6 +102,7 @@ void channel_points::select(float r) {
             label[p] = static_cast<int32_t>(index.size());
             index.push_back(static_cast<int32_t>(p));
             ijk.push_back(pack_ijk(i, j, k));
+            value.push_back(dist[p]);
           }
         }
       }
@@ -163,17 +169,32 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       }
     }
   }
+  // Across the cell edges: from each point of a face plane, the neighbours
+  // reached through a wrap on at least one axis (the others lie inside the
+  // cell and are joined through the runs).
   const int32_t* lab = label.data();
   for (std::size_t id = 0; id < m; ++id) {
     int32_t g[3];
     unpack_ijk(ijk[id], g);
     if (g[0] != 0 && g[0] != n[0] && g[1] != 0 && g[1] != n[1] && g[2] != 0 && g[2] != n[2]) continue;
+    int32_t at[3][3];
+    bool wrapped[3][3];
+    int count[3];
+    for (int c = 0; c < 3; ++c) {
+      count[c] = 0;
+      for (int32_t u = g[c] - 1; u <= g[c] + 1; ++u) {
+        const int32_t w = wrap_index(u, n[c]);
+        if (w < 0 || w > n[c]) continue;
+        at[c][count[c]] = w;
+        wrapped[c][count[c]++] = w != u;
+      }
+    }
     int32_t root = find_root(parent, run_of_[id]);
-    const neighbour_axes nb(g, n);
-    for (int a = 0; a < nb.count[0]; ++a) {
-      for (int b = 0; b < nb.count[1]; ++b) {
-        for (int c = 0; c < nb.count[2]; ++c) {
-          const int32_t l = lab[scan_index(nb.at[0][a], nb.at[1][b], nb.at[2][c])];
+    for (int a = 0; a < count[0]; ++a) {
+      for (int b = 0; b < count[1]; ++b) {
+        for (int c = 0; c < count[2]; ++c) {
+          if (!wrapped[0][a] && !wrapped[1][b] && !wrapped[2][c]) continue;
+          const int32_t l = lab[scan_index(at[0][a], at[1][b], at[2][c])];
           if (l >= 0) root = join(parent, root, run_of_[static_cast<std::size_t>(l)]);
         }
       }
@@ -192,17 +213,26 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       parent[static_cast<std::size_t>(r)] = parent[static_cast<std::size_t>(up)];
     }
   }
+  // Sums in scan order; the running sums of a group stay in registers while
+  // the scan stays in that group.
   comp.resize(m);
+  int32_t current = -1;
+  component_stats run;
   for (std::size_t id = 0; id < m; ++id) {
     const int32_t c = parent[static_cast<std::size_t>(run_of_[id])];
     comp[id] = c;
-    component_stats& st = stats[static_cast<std::size_t>(c)];
-    const float d = dist[static_cast<std::size_t>(index[id])];
-    st.n = st.n + 1.0f;
-    st.s = st.s + d;
-    st.q = st.q + d * d;
-    if (d > st.m) st.m = d;
+    if (c != current) {
+      if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
+      current = c;
+      run = stats[static_cast<std::size_t>(c)];
+    }
+    const float d = value[id];
+    run.n = run.n + 1.0f;
+    run.s = run.s + d;
+    run.q = run.q + d * d;
+    if (d > run.m) run.m = d;
   }
+  if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
   return stats;
 }
 

@@ -39,6 +39,7 @@ class channel_points {
   std::vector<int32_t> label;         // per grid point: cluster number, -1 = none
   std::vector<int32_t> index;         // scan indices of the channel points, ascending
   std::vector<uint32_t> ijk;          // their packed index triples
+  std::vector<float> value;           // their dist
   std::vector<int32_t> point_label;   // cluster number of each channel point, -1 = none
 
   // Sizes the store for the grid of gridi and copies its distances into

@@ -12,38 +12,69 @@ namespace {
 
 constexpr float no_candidate = 100000.0f;  // start of the nearest-image search (Å)
 
-// In-plane neighbour lists of a sweep for every index 0..n of one axis: the
-// indices a point examines (t-1, t, t+1, inside 0..n only or wrapped), and
-// the inverse lists, the indices whose lists hold t (the wrap makes the
-// relation one-sided at the faces: 0 reaches n-1, n reaches 1). The index
-// itself comes first in both.
-struct plane_lists {
-  std::vector<int32_t> fwd, inv;       // 6 slots per index
-  std::vector<int32_t> nfwd, ninv;
+// The sweep's neighbourhood on one in-plane axis of count n: a point at t
+// examines t-1, t, t+1 (inside 0..n only, or wrapped: 0 reaches n-1 and n
+// reaches 1). On a set of indices held as bits, `examined` gives the indices
+// that examine some member, `spread` the indices that some member examines.
+// Both act on whole rows of words (q) or on whole rows (p).
+struct axis_dilation {
+  int32_t n;
+  bool wrap;
 
-  plane_lists(int32_t n, bool wrap)
-      : fwd(6 * static_cast<std::size_t>(n + 1)), inv(fwd.size()),
-        nfwd(static_cast<std::size_t>(n) + 1), ninv(nfwd.size()) {
+  // out[t] |= in[u] for the pairs (t, u) of the relation, as index maps.
+  template <class Or>
+  void apply(bool examined, Or&& orinto) const {
     for (int32_t t = 0; t <= n; ++t) {
-      add(fwd, nfwd, t, t);
-      add(inv, ninv, t, t);
+      if (t >= 1) orinto(t, t - 1);
+      if (t <= n - 1) orinto(t, t + 1);
     }
-    for (int32_t t = 0; t <= n; ++t) {
-      for (int32_t u = t - 1; u <= t + 1; u += 2) {
-        const int32_t w = wrap ? wrap_index(u, n) : u;
-        if (w < 0 || w > n || w == t) continue;
-        add(fwd, nfwd, t, w);
-        add(inv, ninv, w, t);
+    if (!wrap || n < 1) return;
+    if (examined) {
+      orinto(0, n - 1);  // index 0 examines n - 1
+      orinto(n, 1);      // index n examines 1
+    } else {
+      orinto(n - 1, 0);  // n - 1 is examined by 0
+      orinto(1, n);      // 1 is examined by n
+    }
+  }
+};
+
+inline bool test_bit(const uint64_t* row, int32_t t) { return (row[t >> 6] >> (t & 63)) & 1u; }
+inline void set_bit(uint64_t* row, int32_t t) { row[t >> 6] |= uint64_t{1} << (t & 63); }
+
+// out := the dilation of `in` (rows 0..np of `words` words, bits 0..nq) along
+// q and then along p.
+void dilate(const std::vector<uint64_t>& in, std::vector<uint64_t>& line, std::vector<uint64_t>& out,
+            int32_t np, int32_t nq, std::size_t words, bool wrap, bool examined) {
+  const std::size_t rows = static_cast<std::size_t>(np) + 1;
+  const uint64_t last_mask = (nq + 1) % 64 == 0 ? ~uint64_t{0} : (uint64_t{1} << ((nq + 1) % 64)) - 1;
+  line.resize(rows * words);
+  for (std::size_t r = 0; r < rows; ++r) {
+    const uint64_t* x = &in[r * words];
+    uint64_t* y = &line[r * words];
+    for (std::size_t w = 0; w < words; ++w) {
+      const uint64_t below = w > 0 ? x[w - 1] >> 63 : 0, above = w + 1 < words ? x[w + 1] << 63 : 0;
+      y[w] = x[w] | (x[w] << 1) | below | (x[w] >> 1) | above;
+    }
+    y[words - 1] &= last_mask;
+    if (wrap && nq >= 1) {
+      if (examined) {
+        if (test_bit(x, nq - 1)) set_bit(y, 0);
+        if (test_bit(x, 1)) set_bit(y, nq);
+      } else {
+        if (test_bit(x, 0)) set_bit(y, nq - 1);
+        if (test_bit(x, nq)) set_bit(y, 1);
       }
     }
   }
-  static void add(std::vector<int32_t>& list, std::vector<int32_t>& count, int32_t t, int32_t w) {
-    const std::size_t at = static_cast<std::size_t>(t);
-    for (int32_t c = 0; c < count[at]; ++c)
-      if (list[6 * at + static_cast<std::size_t>(c)] == w) return;
-    list[6 * at + static_cast<std::size_t>(count[at]++)] = w;
-  }
-};
+  out = line;
+  const axis_dilation along_p{np, wrap};
+  along_p.apply(examined, [&](int32_t t, int32_t u) {
+    uint64_t* y = &out[static_cast<std::size_t>(t) * words];
+    const uint64_t* x = &line[static_cast<std::size_t>(u) * words];
+    for (std::size_t w = 0; w < words; ++w) y[w] |= x[w];
+  });
+}
 
 }  // namespace
 
@@ -67,9 +98,6 @@ cluster_slices::cluster_slices(const channel_points& points, const analysis_grid
   // Every position of a profile lies within `bound` of the origin; single
   // precision keeps its distances within far less than this of the exact ones.
   tolerance_ = bound * 0x1p-13 + 1e-6;
-  const std::size_t side = static_cast<std::size_t>(std::max({grid.n[0], grid.n[1], grid.n[2]})) + 1;
-  marks_prev_.assign(side * side, 0);
-  marks_cur_.assign(side * side, 0);
 }
 
 void cluster_slices::position(int d, int32_t s, int32_t p, int32_t q, float x[3]) const {
@@ -79,15 +107,6 @@ void cluster_slices::position(int d, int32_t s, int32_t p, int32_t q, float x[3]
   f[ap] = frac_[ap][static_cast<std::size_t>(p + grid_.n[ap])];
   f[aq] = frac_[aq][static_cast<std::size_t>(q + grid_.n[aq])];
   matrix_times(grid_.frame->orthmat, f, x);
-}
-
-uint32_t cluster_slices::next_stamp() {
-  if (++stamp_ == 0) {  // after 2^32 stamps the planes start afresh
-    std::fill(marks_prev_.begin(), marks_prev_.end(), 0);
-    std::fill(marks_cur_.begin(), marks_cur_.end(), 0);
-    stamp_ = 1;
-  }
-  return stamp_;
 }
 
 void cluster_slices::mark_faces(cluster_table& chinfo, int32_t nclust) {
@@ -202,64 +221,99 @@ const slice_groups& cluster_slices::slices_of(int32_t k, int d) {
   return groups_[d];
 }
 
-sweep_outcome cluster_slices::sweep(int32_t k, int d, bool wrap) {
-  const int32_t nd = grid_.n[d], np = grid_.n[plane_p[d]], nq = grid_.n[plane_q[d]];
-  const std::size_t row = static_cast<std::size_t>(nq) + 1;
-  const slice_groups& g = slices_of(k, d);
-  // Without points on both face planes of the axis the sweep stops before
-  // its exit step.
-  const std::size_t last = static_cast<std::size_t>(nd);
-  if (g.first[1] == g.first[0] || g.first[last + 1] == g.first[last]) return sweep_outcome::no_result;
-  const plane_lists lp(np, wrap), lq(nq, wrap);
-  auto at = [row](uint32_t pq) { return static_cast<std::size_t>(pq >> 16) * row + (pq & 0xffffu); };
+// out[c] bit r := in[r] bit c for a 64 × 64 block of bits: at each stage the
+// upper half-blocks of row k change places with the lower ones of row k + j.
+void transpose64(uint64_t a[64]) {
+  uint64_t m = 0x00000000FFFFFFFFull;
+  for (int j = 32; j != 0; j >>= 1, m ^= m << j) {
+    for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+      const uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
+      a[k] ^= t << j;
+      a[k | j] ^= t;
+    }
+  }
+}
 
-  // A point is marked when it is reached from the previous slice (stamp
-  // `reached`), or when it lies in the in-plane neighbourhood of a reached
-  // point (stamp `spread`); only marks of the previous slice are read.
-  uint32_t prev_reached = next_stamp(), prev_spread = prev_reached;
-  for (int32_t t = g.first[0]; t < g.first[1]; ++t) marks_prev_[at(g.pq[static_cast<std::size_t>(t)])] = prev_reached;
-  for (int32_t step = 1; step <= nd + 1; ++step) {
-    const bool exit_step = step == nd + 1;
-    const std::size_t s = exit_step ? 0 : static_cast<std::size_t>(step);  // the exit step comes back to slice 0
-    const uint32_t reached = next_stamp(), spread = next_stamp();
-    const int32_t lo = g.first[s], hi = g.first[s + 1];
-    bool any = false;
-    for (int32_t t = lo; t < hi; ++t) {
-      const uint32_t pq = g.pq[static_cast<std::size_t>(t)];
-      const std::size_t p = pq >> 16, q = pq & 0xffffu;
-      bool hit = false;
-      for (int32_t a = 0; a < lp.nfwd[p] && !hit; ++a) {
-        const std::size_t base = static_cast<std::size_t>(lp.fwd[6 * p + static_cast<std::size_t>(a)]) * row;
-        for (int32_t b = 0; b < lq.nfwd[q] && !hit; ++b) {
-          const uint32_t mark = marks_prev_[base + static_cast<std::size_t>(lq.fwd[6 * q + static_cast<std::size_t>(b)])];
-          hit = mark == prev_reached || mark == prev_spread;
+// Cluster k's points as bits in slices along d: along a from the points in
+// scan order (rows j, bits k), along b the same rows in the order (j, i), along
+// c those rows transposed block by block (rows k, bits j).
+const std::vector<uint64_t>& cluster_slices::cluster_bits(int32_t k, int d) {
+  if (!grouped_) group_by_cluster();
+  const std::size_t n0 = static_cast<std::size_t>(grid_.n[0]) + 1, n1 = static_cast<std::size_t>(grid_.n[1]) + 1,
+                    n2 = static_cast<std::size_t>(grid_.n[2]) + 1;
+  const std::size_t wk = (n2 + 63) / 64, wj = (n1 + 63) / 64;
+  words_[0] = words_[1] = wk;
+  words_[2] = wj;
+  std::vector<uint64_t>& a = bits_[0];
+  if (bits_k_[0] != k) {
+    a.assign(n0 * n1 * wk, 0);
+    if (k >= 1 && static_cast<std::size_t>(k) + 1 < member_first_.size()) {
+      for (int32_t t = member_first_[static_cast<std::size_t>(k)]; t < member_first_[static_cast<std::size_t>(k) + 1]; ++t) {
+        const uint32_t c = points_.ijk[static_cast<std::size_t>(members_[static_cast<std::size_t>(t)])];
+        const std::size_t row = static_cast<std::size_t>(c >> 20) * n1 + ((c >> 10) & 1023u);
+        a[row * wk + ((c & 1023u) >> 6)] |= uint64_t{1} << (c & 63u);
+      }
+    }
+    bits_k_[0] = k;
+  }
+  if (d == 0 || bits_k_[d] == k) return bits_[d];
+  std::vector<uint64_t>& out = bits_[d];
+  if (d == 1) {
+    out.resize(n1 * n0 * wk);
+    for (std::size_t i = 0; i < n0; ++i)
+      for (std::size_t j = 0; j < n1; ++j)
+        std::copy_n(&a[(i * n1 + j) * wk], wk, &out[(j * n0 + i) * wk]);
+  } else {
+    out.assign(n2 * n0 * wj, 0);
+    uint64_t block[64];
+    for (std::size_t i = 0; i < n0; ++i) {
+      for (std::size_t jb = 0; jb < wj; ++jb) {
+        for (std::size_t kb = 0; kb < wk; ++kb) {
+          for (std::size_t r = 0; r < 64; ++r) {
+            const std::size_t j = jb * 64 + r;
+            block[r] = j < n1 ? a[(i * n1 + j) * wk + kb] : 0;
+          }
+          transpose64(block);
+          for (std::size_t r = 0; r < 64; ++r) {
+            const std::size_t kk = kb * 64 + r;
+            if (kk < n2) out[(kk * n0 + i) * wj + jb] = block[r];
+          }
         }
       }
-      if (!hit) continue;
-      if (exit_step) return sweep_outcome::crossed;  // the exit flag is all the exit step gives
-      any = true;
-      marks_cur_[p * row + q] = reached;
     }
-    if (exit_step) return sweep_outcome::no_exit;
+  }
+  bits_k_[d] = k;
+  return out;
+}
+
+// The sweep on bit planes. The marks of slice s are the points of slice s
+// examining a mark of slice s - 1 (reached), and the points of slice s that a
+// reached point examines; the order inside a slice does not matter.
+sweep_outcome cluster_slices::sweep(int32_t k, int d, bool wrap) {
+  const int ap = plane_p[d], aq = plane_q[d];
+  const int32_t nd = grid_.n[d], np = grid_.n[ap], nq = grid_.n[aq];
+  const std::vector<uint64_t>& bits = cluster_bits(k, d);
+  const std::size_t words = words_[d];
+  const std::size_t plane = (static_cast<std::size_t>(np) + 1) * words;
+  auto slice = [&](int32_t s) { return bits.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(s) * plane); };
+  auto empty = [&](int32_t s) { return std::all_of(slice(s), slice(s) + static_cast<std::ptrdiff_t>(plane), [](uint64_t w) { return w == 0; }); };
+  // Without points on both face planes of the axis the sweep stops before
+  // its exit step.
+  if (empty(0) || empty(nd)) return sweep_outcome::no_result;
+  std::vector<uint64_t> marks(slice(0), slice(0) + static_cast<std::ptrdiff_t>(plane)), near(plane), line, reached(plane);
+  for (int32_t step = 1; step <= nd + 1; ++step) {
+    const bool exit_step = step == nd + 1;
+    const auto members = slice(exit_step ? 0 : step);  // the exit step comes back to slice 0
+    dilate(marks, line, near, np, nq, words, wrap, true);
+    bool any = false;
+    for (std::size_t w = 0; w < plane; ++w) {
+      reached[w] = members[static_cast<std::ptrdiff_t>(w)] & near[w];
+      any = any || reached[w] != 0;
+    }
+    if (exit_step) return any ? sweep_outcome::crossed : sweep_outcome::no_exit;
     if (!any) return sweep_outcome::no_result;
-    // Every point of the slice within the neighbourhood of a reached point is
-    // marked too: seen from the point, a reached point among its inverse
-    // neighbours.
-    for (int32_t t = lo; t < hi; ++t) {
-      const uint32_t pq = g.pq[static_cast<std::size_t>(t)];
-      const std::size_t p = pq >> 16, q = pq & 0xffffu;
-      if (marks_cur_[p * row + q] == reached) continue;
-      bool near = false;
-      for (int32_t a = 0; a < lp.ninv[p] && !near; ++a) {
-        const std::size_t base = static_cast<std::size_t>(lp.inv[6 * p + static_cast<std::size_t>(a)]) * row;
-        for (int32_t b = 0; b < lq.ninv[q] && !near; ++b)
-          near = marks_cur_[base + static_cast<std::size_t>(lq.inv[6 * q + static_cast<std::size_t>(b)])] == reached;
-      }
-      if (near) marks_cur_[p * row + q] = spread;
-    }
-    std::swap(marks_prev_, marks_cur_);
-    prev_reached = reached;
-    prev_spread = spread;
+    dilate(reached, line, near, np, nq, words, wrap, false);
+    for (std::size_t w = 0; w < plane; ++w) marks[w] = members[static_cast<std::ptrdiff_t>(w)] & near[w];
   }
   return sweep_outcome::no_result;
 }

@@ -35,9 +35,11 @@ class cluster_slices final : public cluster_geometry {
   bool grouped_ = false;
   int32_t sliced_k_[3] = {-1, -1, -1};  // cluster whose slices are held, per axis
   slice_groups groups_[3];              // its slices along a, b, c
-  // Sweep planes of the in-plane grid, marked with stamps.
-  std::vector<uint32_t> marks_prev_, marks_cur_;
-  uint32_t stamp_ = 0;
+  // Membership of one cluster as bits, per sweep axis d: slice s, in-plane
+  // row p, bit q (words_[d] words a row).
+  int32_t bits_k_[3] = {-1, -1, -1};
+  std::vector<uint64_t> bits_[3];
+  std::size_t words_[3] = {0, 0, 0};
   std::vector<int32_t> line_count_;
   // Fractional coordinate of each integer grid index -n..2n per axis, and
   // what limits the nearest-image search of the profiles.
@@ -47,7 +49,7 @@ class cluster_slices final : public cluster_geometry {
   void group_by_cluster();
   const slice_groups& slices_of(int32_t k, int d);
   void slice_cluster(int32_t k, int d);
-  uint32_t next_stamp();
+  const std::vector<uint64_t>& cluster_bits(int32_t k, int d);
   void position(int d, int32_t s, int32_t p, int32_t q, float x[3]) const;
 };
 
