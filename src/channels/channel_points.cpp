@@ -3,9 +3,9 @@
 #include "channels/channel_points.hpp"
 
 #include <algorithm>
-#include <stdexcept>
+#include <string>
 
-#include "channels/grid_neighbours.hpp"
+#include "common/run_stop.hpp"
 
 namespace porvane {
 namespace {
@@ -42,7 +42,7 @@ void channel_points::load(const grid_store& gridi) {
   for (int c = 0; c < 3; ++c) {
     n[c] = gridi.n[c];
     if (n[c] < 0 || n[c] > packed_axis_limit) {
-      throw std::length_error("grid counts outside 0..1023 cannot be analysed");
+      io_failure("A grid of " + std::to_string(n[c]) + " intervals on an axis cannot be analysed.");
     }
   }
   const std::size_t n0 = static_cast<std::size_t>(n[0]) + 1;
@@ -118,8 +118,7 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
   // to the runs of the earlier rows (i, j-1), (i-1, j-1), (i-1, j), (i-1, j+1)
   // whose k ranges, widened by one, overlap its own: that is the neighbourhood
   // inside the cell, which is symmetric. Links across the cell edges (a wrap
-  // on some axis) start only at points of a face plane, which take all their
-  // 26 wrapped neighbours.
+  // on some axis) start only at points of a face plane.
   run_first_.clear();
   run_k_.clear();
   run_of_.resize(m);
@@ -173,10 +172,9 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
   // reached through a wrap on at least one axis (the others lie inside the
   // cell and are joined through the runs).
   const int32_t* lab = label.data();
-  for (std::size_t id = 0; id < m; ++id) {
+  for_face_points([&](std::size_t id) {
     int32_t g[3];
     unpack_ijk(ijk[id], g);
-    if (g[0] != 0 && g[0] != n[0] && g[1] != 0 && g[1] != n[1] && g[2] != 0 && g[2] != n[2]) continue;
     int32_t at[3][3];
     bool wrapped[3][3];
     int count[3];
@@ -199,7 +197,7 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
         }
       }
     }
-  }
+  });
 
   // Groups numbered in the order of their roots, the runs holding their first
   // points; a parent is always an earlier run, renumbered before its children.

@@ -70,9 +70,25 @@ class channel_points {
   // Writes the labels into gridi.clust: cluster numbers, -1 elsewhere.
   void store_labels(grid_store& gridi) const;
 
-  // Runs of connect(): channel points of one row (i, j) with consecutive k;
-  // run r holds the ids run_first[r]..run_first[r+1]-1.
-  const std::vector<int32_t>& run_first() const { return run_first_; }
+  // Calls f(id) for every channel point on a face plane (an index 0 or n),
+  // from the runs of connect(): every point of a run in a face row (i or j on
+  // a face), else the ends of a run that reach k = 0 or k = n3.
+  template <class F>
+  void for_face_points(F&& f) const {
+    for (std::size_t r = 0; r + 1 < run_first_.size(); ++r) {
+      const std::size_t first = static_cast<std::size_t>(run_first_[r]);
+      const std::size_t end = static_cast<std::size_t>(run_first_[r + 1]);
+      int32_t g[3];
+      unpack_ijk(ijk[first], g);
+      if (g[0] == 0 || g[0] == n[0] || g[1] == 0 || g[1] == n[1]) {
+        for (std::size_t id = first; id < end; ++id) f(id);
+        continue;
+      }
+      const int32_t k_last = g[2] + static_cast<int32_t>(end - first) - 1;
+      if (g[2] == 0) f(first);
+      if (k_last == n[2] && (end - 1 != first || g[2] != 0)) f(end - 1);
+    }
+  }
 
  private:
   float cutoff_ = 0.0f;

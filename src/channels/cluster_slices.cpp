@@ -76,6 +76,19 @@ void dilate(const std::vector<uint64_t>& in, std::vector<uint64_t>& line, std::v
   });
 }
 
+// out[c] bit r := in[r] bit c for a 64 × 64 block of bits: at each stage the
+// upper half-blocks of row k change places with the lower ones of row k + j.
+void transpose64(uint64_t a[64]) {
+  uint64_t m = 0x00000000FFFFFFFFull;
+  for (int j = 32; j != 0; j >>= 1, m ^= m << j) {
+    for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+      const uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
+      a[k] ^= t << j;
+      a[k | j] ^= t;
+    }
+  }
+}
+
 }  // namespace
 
 cluster_slices::cluster_slices(const channel_points& points, const analysis_grid& grid)
@@ -139,20 +152,7 @@ void cluster_slices::mark_faces(cluster_table& chinfo, int32_t nclust) {
       if (g[c] == n[c]) rec.facetouch[2 * c + 1] = 1;
     }
   };
-  // Only points on a face plane count: every point of a run in a face row,
-  // else the ends of a run that reach k = 0 or k = n3.
-  const std::vector<int32_t>& runs = points_.run_first();
-  for (std::size_t r = 0; r + 1 < runs.size(); ++r) {
-    const std::size_t first = static_cast<std::size_t>(runs[r]), end = static_cast<std::size_t>(runs[r + 1]);
-    int32_t g[3];
-    unpack_ijk(points_.ijk[first], g);
-    if (g[0] == 0 || g[0] == n[0] || g[1] == 0 || g[1] == n[1]) {
-      for (std::size_t id = first; id < end; ++id) face_point(id);
-      continue;
-    }
-    if (g[2] == 0) face_point(first);
-    if (g[2] + static_cast<int32_t>(end - first) - 1 == n[2] && (end - first > 1 || g[2] != 0)) face_point(end - 1);
-  }
+  points_.for_face_points(face_point);
 }
 
 void cluster_slices::group_by_cluster() {
@@ -219,19 +219,6 @@ void cluster_slices::slice_cluster(int32_t k, int d) {
 const slice_groups& cluster_slices::slices_of(int32_t k, int d) {
   if (sliced_k_[d] != k) slice_cluster(k, d);
   return groups_[d];
-}
-
-// out[c] bit r := in[r] bit c for a 64 × 64 block of bits: at each stage the
-// upper half-blocks of row k change places with the lower ones of row k + j.
-void transpose64(uint64_t a[64]) {
-  uint64_t m = 0x00000000FFFFFFFFull;
-  for (int j = 32; j != 0; j >>= 1, m ^= m << j) {
-    for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
-      const uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
-      a[k] ^= t << j;
-      a[k | j] ^= t;
-    }
-  }
 }
 
 // Cluster k's points as bits in slices along d: along a from the points in
