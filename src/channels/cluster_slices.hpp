@@ -1,5 +1,6 @@
-// The clusters' own points, grouped by cluster and by slice, for the sweeps,
-// slice profiles and projections: each cluster costs what its points cost.
+// The clusters' own points, grouped by cluster, for the faces, sweeps, slice
+// profiles and projections: each cluster costs what its points cost (the
+// sweeps what its slices cost as bit planes).
 #pragma once
 
 #include <cstdint>

@@ -95,6 +95,7 @@ void multiscale_loop(const run_flags& flags, run_params& params, channel_context
 int32_t rerun_cluster_analysis(const run_flags& flags, const run_params& params,
                                const crystal_record& celli, grid_store& gridi,
                                std::string_view basename, float cutoff, channel_context& chan) {
+  if (chan.points.dist.size() != gridi.points()) chan.points.load(gridi);  // no loop before it
   chan.counts.avgtort = -1.0f;
   chan.counts.avgwv = -1.0f;
   cluster_analysis(flags, params, celli, basename, cutoff, chan, false);

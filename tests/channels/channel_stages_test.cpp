@@ -265,9 +265,35 @@ TEST(ChannelStages, ReportsAndCentreLineFiles) {
   fs::remove_all(dir);
 }
 
+// The whole reports of the map and header tests, at the grid size each says
+// it used.
+std::vector<run_case> other_reports() {
+  const std::vector<run_case> cases = {
+      {"pdb/1ubq.pdb", {"-re", "8.0"}, "header/1ubq_nm.txt", 0},
+      {"pdb/3al1.pdb", {"-re", "8.0"}, "header/3al1_nm.txt", 0},
+      {"pdb/4jsv.pdb", {"-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt", 0},
+      {"distmap/long_cell.pdb", {"-vb", "1"}, "distmap/long_cell_vb1.txt", 0},
+      {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1"}, "distmap/shifted_cell_re4_vb1.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-vb", "1"}, "distmap/thousand_atoms_vb1.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-mt", "0"}, "distmap/thousand_atoms_mt0.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f"}, "distmap/thousand_atoms_mt0_f.txt", 0},
+  };
+  std::vector<run_case> out;
+  for (run_case c : cases) {
+    const std::string report = testing::read_file(std::string(PORVANE_TEST_DATA) + "/" + c.expected);
+    std::smatch used;
+    EXPECT_TRUE(std::regex_search(report, used, std::regex("Gridsize used: +([0-9.]+)"))) << c.expected;
+    c.gridsize = std::stof(used[1]);
+    out.push_back(c);
+  }
+  return out;
+}
+
 TEST(ChannelStages, LiteralProceduresGiveTheExpectedReports) {
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-  for (const run_case& c : run_cases()) {
+  std::vector<run_case> cases = run_cases();
+  for (const run_case& c : other_reports()) cases.push_back(c);
+  for (const run_case& c : cases) {
     std::vector<std::string> options;
     for (const std::string& o : c.options)
       if (o != "-nm") options.push_back(o);
@@ -355,7 +381,8 @@ TEST(ChannelStages, RerunAtACutoffAlreadyAnalysed) {
   EXPECT_EQ(points, chan.counts.ntotal);
 }
 
-// Runs at the edges: more than 1000 cutoffs; a solvent content of 1.0 (only
+// Runs at the edges: more than 1000 cutoffs, and a cutoff too large for the
+// step to raise it; a solvent content of 1.0 (only
 // waters, so no atom mass: the scan still finds the largest distance, 10000
 // with no atom, too wide for its field); centre-line names that two cutoffs
 // share, and files that existed before the run.
@@ -375,6 +402,11 @@ TEST(ChannelStages, EdgeRuns) {
   EXPECT_EQ(count(many.out, "Finding clusters...with cutoff of"), 1235);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of    -9.00\n"), std::string::npos);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of     3.34\n"), std::string::npos);
+
+  // A step lost in the rounding of a cutoff of -9999999 Å would never end the loop.
+  const auto stuck = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"}, dir);
+  EXPECT_EQ(stuck.status, 2);
+  EXPECT_NE(stuck.err.find("does not raise the cutoff"), std::string::npos) << stuck.err;
 
   const auto full = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"}, dir);
   EXPECT_EQ(full.status, 0);

@@ -222,7 +222,7 @@ TEST(AtomCopies, WrapLoopOrderAndSkips) {
 // becomes 2.008 and the edge 250 intervals; one atom, one mark of 100.
 // thousand_atoms: 1000 atoms in P 21 21 21, marks 5 to 95; 3510 copies are
 // moved into the cell. -mt 0 takes the shortest edge (16 Å) as the grid size
-// unless -f. The reports are compared up to the end of the map stage.
+// unless -f. A grid size of 0 stops the run before it starts (driver tests).
 TEST(DistanceMapStage, ReportsEndToEnd) {
   testing::expect_reports(
       "distmap_stage",
@@ -230,8 +230,7 @@ TEST(DistanceMapStage, ReportsEndToEnd) {
        {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1", "-nm"}, "distmap/shifted_cell_re4_vb1.txt"},
        {"distmap/thousand_atoms.pdb", {"-vb", "1", "-nm"}, "distmap/thousand_atoms_vb1.txt"},
        {"distmap/thousand_atoms.pdb", {"-mt", "0", "-nm"}, "distmap/thousand_atoms_mt0.txt"},
-       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f", "-nm"}, "distmap/thousand_atoms_mt0_f.txt"}},
-      " Porvane  Version");
+       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f", "-nm"}, "distmap/thousand_atoms_mt0_f.txt"}});
 }
 
 }  // namespace
