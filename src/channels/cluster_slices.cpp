@@ -124,6 +124,7 @@ void cluster_slices::position(int d, int32_t s, int32_t p, int32_t q, float x[3]
 
 void cluster_slices::mark_faces(cluster_table& chinfo, int32_t nclust) {
   const int32_t* n = points_.n;
+  faces_.assign(static_cast<std::size_t>(std::max(nclust, 0)) + 1, 0);
   auto face_point = [&](std::size_t id) {
     const int32_t l = points_.point_label[id];
     if (l < 1 || l > nclust) return;
@@ -131,6 +132,8 @@ void cluster_slices::mark_faces(cluster_table& chinfo, int32_t nclust) {
     unpack_ijk(points_.ijk[id], g);
     cluster_record& rec = chinfo[static_cast<std::size_t>(l)];
     for (int c = 0; c < 3; ++c) {
+      if (g[c] == 0) faces_[static_cast<std::size_t>(l)] |= 1u << (2 * c);
+      if (g[c] == n[c]) faces_[static_cast<std::size_t>(l)] |= 1u << (2 * c + 1);
       if (g[c] == 0) {
         rec.facetouch[2 * c] = 1;
         // Span test: the 3×3 points around the point on the opposite face plane.
@@ -169,6 +172,13 @@ void cluster_slices::group_by_cluster() {
     if (l >= 1) members_[static_cast<std::size_t>(next[static_cast<std::size_t>(l)]++)] = static_cast<int32_t>(id);
   }
   grouped_ = true;
+}
+
+template <class F>
+void cluster_slices::for_members(int32_t k, F&& f) const {
+  if (k < 1 || static_cast<std::size_t>(k) + 1 >= member_first_.size()) return;
+  for (int32_t t = member_first_[static_cast<std::size_t>(k)]; t < member_first_[static_cast<std::size_t>(k) + 1]; ++t)
+    f(points_.ijk[static_cast<std::size_t>(members_[static_cast<std::size_t>(t)])]);
 }
 
 // The points of cluster k by slice along axis a (the scan order itself), or
@@ -221,49 +231,74 @@ const slice_groups& cluster_slices::slices_of(int32_t k, int d) {
   return groups_[d];
 }
 
-// Cluster k's points as bits in slices along d: along a from the points in
-// scan order (rows j, bits k), along b the same rows in the order (j, i), along
-// c those rows transposed block by block (rows k, bits j).
+// Cluster k's points as bits in slices along d. A small cluster sets its
+// bits point by point (and clears them so when the next cluster comes); a
+// large one is laid out whole: along a from the points in scan order (rows j,
+// bits k), along b the same rows in the order (j, i), along c those rows
+// transposed block by block (rows k, bits j).
 const std::vector<uint64_t>& cluster_slices::cluster_bits(int32_t k, int d) {
   if (!grouped_) group_by_cluster();
-  const std::size_t n0 = static_cast<std::size_t>(grid_.n[0]) + 1, n1 = static_cast<std::size_t>(grid_.n[1]) + 1,
-                    n2 = static_cast<std::size_t>(grid_.n[2]) + 1;
-  const std::size_t wk = (n2 + 63) / 64, wj = (n1 + 63) / 64;
-  words_[0] = words_[1] = wk;
-  words_[2] = wj;
-  std::vector<uint64_t>& a = bits_[0];
-  if (bits_k_[0] != k) {
-    a.assign(n0 * n1 * wk, 0);
-    if (k >= 1 && static_cast<std::size_t>(k) + 1 < member_first_.size()) {
-      for (int32_t t = member_first_[static_cast<std::size_t>(k)]; t < member_first_[static_cast<std::size_t>(k) + 1]; ++t) {
-        const uint32_t c = points_.ijk[static_cast<std::size_t>(members_[static_cast<std::size_t>(t)])];
-        const std::size_t row = static_cast<std::size_t>(c >> 20) * n1 + ((c >> 10) & 1023u);
-        a[row * wk + ((c & 1023u) >> 6)] |= uint64_t{1} << (c & 63u);
-      }
+  if (bits_k_[d] == k) return bits_[d];
+  const std::size_t n[3] = {static_cast<std::size_t>(grid_.n[0]) + 1, static_cast<std::size_t>(grid_.n[1]) + 1,
+                            static_cast<std::size_t>(grid_.n[2]) + 1};
+  const std::size_t wk = (n[2] + 63) / 64, wj = (n[1] + 63) / 64;
+  const std::size_t words[3] = {wk, wk, wj};
+  auto word_of = [&](int e, uint32_t c) {
+    int32_t g[3];
+    unpack_ijk(c, g);
+    return (static_cast<std::size_t>(g[e]) * n[plane_p[e]] + static_cast<std::size_t>(g[plane_p[e]])) * words[e] +
+           static_cast<std::size_t>(g[plane_q[e]] >> 6);
+  };
+  auto small = [&](int32_t l) {
+    const int32_t count = member_first_[static_cast<std::size_t>(l) + 1] - member_first_[static_cast<std::size_t>(l)];
+    return static_cast<std::size_t>(count) * 16 < n[0] * n[1] * wk;
+  };
+  // Layout e sized and all zero, then holding the points of cluster l.
+  auto points_into = [&](int e, int32_t l) {
+    std::vector<uint64_t>& bits = bits_[e];
+    words_[e] = words[e];
+    const std::size_t size = n[e] * n[plane_p[e]] * words[e];
+    if (bits.size() != size) {
+      bits.assign(size, 0);
+    } else if (bits_k_[e] >= 1 && small(bits_k_[e])) {
+      for_members(bits_k_[e], [&](uint32_t c) { bits[word_of(e, c)] = 0; });
+    } else if (bits_k_[e] >= 1) {
+      std::fill(bits.begin(), bits.end(), 0);
     }
-    bits_k_[0] = k;
+    if (e == 0) {  // the scan order itself: rows (i, j), bits k
+      for_members(l, [&](uint32_t c) {
+        bits[((c >> 20) * n[1] + ((c >> 10) & 1023u)) * wk + ((c & 1023u) >> 6)] |= uint64_t{1} << (c & 63u);
+      });
+    } else {
+      for_members(l, [&](uint32_t c) { bits[word_of(e, c)] |= uint64_t{1} << ((e == 2 ? c >> 10 : c) & 63u); });
+    }
+    bits_k_[e] = l;
+  };
+  if (d == 0 || small(k)) {
+    points_into(d, k);
+    return bits_[d];
   }
-  if (d == 0 || bits_k_[d] == k) return bits_[d];
+  if (bits_k_[0] != k) points_into(0, k);
+  const std::vector<uint64_t>& a = bits_[0];
   std::vector<uint64_t>& out = bits_[d];
+  words_[d] = words[d];
+  out.resize(n[d] * n[0] * words[d]);
   if (d == 1) {
-    out.resize(n1 * n0 * wk);
-    for (std::size_t i = 0; i < n0; ++i)
-      for (std::size_t j = 0; j < n1; ++j)
-        std::copy_n(&a[(i * n1 + j) * wk], wk, &out[(j * n0 + i) * wk]);
+    for (std::size_t i = 0; i < n[0]; ++i)
+      for (std::size_t j = 0; j < n[1]; ++j) std::copy_n(&a[(i * n[1] + j) * wk], wk, &out[(j * n[0] + i) * wk]);
   } else {
-    out.assign(n2 * n0 * wj, 0);
     uint64_t block[64];
-    for (std::size_t i = 0; i < n0; ++i) {
+    for (std::size_t i = 0; i < n[0]; ++i) {
       for (std::size_t jb = 0; jb < wj; ++jb) {
         for (std::size_t kb = 0; kb < wk; ++kb) {
           for (std::size_t r = 0; r < 64; ++r) {
             const std::size_t j = jb * 64 + r;
-            block[r] = j < n1 ? a[(i * n1 + j) * wk + kb] : 0;
+            block[r] = j < n[1] ? a[(i * n[1] + j) * wk + kb] : 0;
           }
           transpose64(block);
           for (std::size_t r = 0; r < 64; ++r) {
             const std::size_t kk = kb * 64 + r;
-            if (kk < n2) out[(kk * n0 + i) * wj + jb] = block[r];
+            if (kk < n[2]) out[(kk * n[0] + i) * wj + jb] = block[r];
           }
         }
       }
@@ -279,14 +314,19 @@ const std::vector<uint64_t>& cluster_slices::cluster_bits(int32_t k, int d) {
 sweep_outcome cluster_slices::sweep(int32_t k, int d, bool wrap) {
   const int ap = plane_p[d], aq = plane_q[d];
   const int32_t nd = grid_.n[d], np = grid_.n[ap], nq = grid_.n[aq];
+  // Without points on both face planes of the axis the sweep stops before
+  // its exit step (the faces are known from mark_faces, else looked up).
+  const uint32_t both = 3u << (2 * d);
+  const bool faces_known = k >= 1 && static_cast<std::size_t>(k) < faces_.size();
+  if (faces_known && (faces_[static_cast<std::size_t>(k)] & both) != both) return sweep_outcome::no_result;
   const std::vector<uint64_t>& bits = cluster_bits(k, d);
   const std::size_t words = words_[d];
   const std::size_t plane = (static_cast<std::size_t>(np) + 1) * words;
   auto slice = [&](int32_t s) { return bits.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(s) * plane); };
-  auto empty = [&](int32_t s) { return std::all_of(slice(s), slice(s) + static_cast<std::ptrdiff_t>(plane), [](uint64_t w) { return w == 0; }); };
-  // Without points on both face planes of the axis the sweep stops before
-  // its exit step.
-  if (empty(0) || empty(nd)) return sweep_outcome::no_result;
+  auto empty = [&](int32_t s) {
+    return std::all_of(slice(s), slice(s) + static_cast<std::ptrdiff_t>(plane), [](uint64_t w) { return w == 0; });
+  };
+  if (!faces_known && (empty(0) || empty(nd))) return sweep_outcome::no_result;
   std::vector<uint64_t> marks(slice(0), slice(0) + static_cast<std::ptrdiff_t>(plane)), near(plane), line, reached(plane);
   for (int32_t step = 1; step <= nd + 1; ++step) {
     const bool exit_step = step == nd + 1;

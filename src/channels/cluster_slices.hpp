@@ -31,14 +31,17 @@ class cluster_slices final : public cluster_geometry {
  private:
   const channel_points& points_;
   analysis_grid grid_;
-  // Channel points grouped by cluster, each group in scan order.
+  // Channel points grouped by cluster, each group in scan order, and the
+  // face planes each cluster touches (bit 2d: plane 0 of axis d, 2d + 1:
+  // plane n), found by mark_faces.
   std::vector<int32_t> member_first_, members_;
+  std::vector<uint32_t> faces_;
   bool grouped_ = false;
   int32_t sliced_k_[3] = {-1, -1, -1};  // cluster whose slices are held, per axis
   slice_groups groups_[3];              // its slices along a, b, c
   // Membership of one cluster as bits, per sweep axis d: slice s, in-plane
   // row p, bit q (words_[d] words a row).
-  int32_t bits_k_[3] = {-1, -1, -1};
+  int32_t bits_k_[3] = {-1, -1, -1};  // -1: none, all zero
   std::vector<uint64_t> bits_[3];
   std::size_t words_[3] = {0, 0, 0};
   std::vector<int32_t> line_count_;
@@ -51,6 +54,8 @@ class cluster_slices final : public cluster_geometry {
   const slice_groups& slices_of(int32_t k, int d);
   void slice_cluster(int32_t k, int d);
   const std::vector<uint64_t>& cluster_bits(int32_t k, int d);
+  template <class F>
+  void for_members(int32_t k, F&& f) const;
   void position(int d, int32_t s, int32_t p, int32_t q, float x[3]) const;
 };
 
