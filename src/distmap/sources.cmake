@@ -5,4 +5,5 @@ set(PORVANE_DISTMAP_SOURCES
   src/distmap/distance_map.cpp
   src/distmap/map_file.cpp
   src/distmap/zoom_search.cpp
+  src/distmap/nearest_atom_copy.cpp
 )

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "channels/channel_stages.hpp"
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
 #include "common/grid_store.hpp"
@@ -12,14 +13,19 @@
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
+#include "distmap/nearest_atom_copy.hpp"
 #include "distmap/zoom_search.hpp"
 #include "driver/command_line.hpp"
 #include "driver/expanded_file.hpp"
+#include "driver/grid_point_file.hpp"
+#include "driver/nearest_channel_file.hpp"
 #include "driver/output_names.hpp"
+#include "driver/settings_check.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/linear_algebra.hpp"
 #include "input/structure_report.hpp"
+#include "reeb/reeb_stage.hpp"
 
 namespace porvane {
 
@@ -35,6 +41,8 @@ struct run_records {
   header_store header;
   atom_store atoms;
   grid_store gridi;
+  channel_context channels;
+  reeb_graph reebgraph;
 };
 
 void header_stops(const crystal_record& celli, const run_flags& flags) {
@@ -95,6 +103,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     print_help(params, state);
     stop_run();
   }
+  check_grid_and_step(flags, params);
   check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
 
@@ -128,13 +137,28 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   }
   if (flags.writemap == 1) write_distance_map(celli, run.gridi, state);
 
-  r.free("Channel cluster analysis is not built yet. Ending after the distance map.");
+  // A map read back holds no nearest atoms: the deepest point's is measured.
+  const auto deep_atom = [&](const int32_t g[3]) {
+    return flags.rm == 1 ? nearest_atom_copy(params, flags, celli, run.atoms, run.gridi, state.gridmax, g)
+                         : run.gridi.iatom[run.gridi.index(g[0], g[1], g[2])];
+  };
+  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, params.natoms,
+                   params.basename.trimmed(), deep_atom, run.channels);
 
-  // Coordinate files, in this order. To wire with the cluster analysis at
-  // params.channel_cutoff as `rerun` (it labels gridi.clust and prints the
-  // table rows; Reeb stage before these):
-  //   if (flags.cm == 1) write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state, rerun);
-  //   if (flags.nc == 1) write_nearest_channel_file(params, celli, run.atoms, run.gridi, state, rerun);
+  // The later stages label the grid again at a cutoff of their own.
+  const auto rerun_at = [&](float cutoff) {
+    rerun_cluster_analysis(flags, params, celli, run.gridi, params.basename.trimmed(), cutoff,
+                           run.channels);
+  };
+  const auto rerun_at_channel_cutoff = [&] { rerun_at(params.channel_cutoff); };
+  if (flags.rb == 1)
+    reeb_graph_stage(params, flags, celli, run.gridi, run.channels.results.maxrad3d,
+                     run.reebgraph, rerun_at);
+  if (flags.cm == 1)
+    write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state,
+                          rerun_at_channel_cutoff);
+  if (flags.nc == 1)
+    write_nearest_channel_file(params, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
   if (flags.ex == 1) write_expanded_file(params, flags, celli, run.header, run.atoms, state);
 }
 

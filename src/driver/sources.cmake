@@ -7,4 +7,5 @@ set(PORVANE_DRIVER_SOURCES
   src/driver/nearest_channel_file.cpp
   src/driver/expanded_file.cpp
   src/driver/run_sequence.cpp
+  src/driver/settings_check.cpp
 )

@@ -2,4 +2,5 @@ porvane_test_suite(porvane_distmap_tests porvane_distmap
   distmap/distance_map_test.cpp
   distmap/map_file_test.cpp
   distmap/zoom_search_test.cpp
+  distmap/nearest_atom_copy_test.cpp
 )

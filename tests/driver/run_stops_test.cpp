@@ -76,6 +76,25 @@ TEST(RunStops, ReebDirectionOutsideOneToFour) {
   fs::remove_all(dir);
 }
 
+// A grid size, or a step size of the multiscale loop, that is not above zero
+// stops the run before anything is read (the loop would never end); the
+// single analysis of -s needs no step size.
+TEST(RunStops, GridAndStepSizesAboveZero) {
+  const auto results = expect_reports(
+      "sizes", {{"stops/one_atom.pdb", {"-re", "0", "-nm"}, "", 2},
+                {"stops/one_atom.pdb", {"-re", "-2.", "-nm"}, "", 2},
+                {"stops/one_atom.pdb", {"-st", "0", "-nm"}, "", 2},
+                {"stops/one_atom.pdb", {"-st", "-.2", "-nm"}, "", 2},
+                {"stops/one_atom.pdb", {"-st", "0", "-s", "-nm", "-re", "8."}, "", 0},
+                {"stops/one_atom.pdb", {"-re", "0", "-h"}, "", 0}});
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_TRUE(results[k].out.empty()) << results[k].out;
+    EXPECT_NE(results[k].err.find(k < 2 ? "Grid size" : "Step size"), std::string::npos) << results[k].err;
+  }
+  EXPECT_NE(results[4].out.find("Multiscale cluster analysis"), std::string::npos);
+  EXPECT_NE(results[5].out.find("usage"), std::string::npos);
+}
+
 TEST(RunStops, TooManyAtomsStopsBeforeTheMap) {
   const fs::path dir = fresh_directory("many_atoms");
   std::string text = testing::read_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb");

@@ -1,0 +1,58 @@
+// Writing the centre lines of the 1D pipes.
+#include "channels/centre_line_files.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/atom_record.hpp"
+#include "common/formatted_output.hpp"
+#include "common/run_stop.hpp"
+
+namespace porvane {
+
+constexpr std::size_t name_part_width = 50;  // characters of each name part
+
+std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, float cutoff,
+                             bool aver) {
+  const bool small_k = k <= 9, small_cutoff = cutoff < 10.0f;
+  const char* format = small_k ? (small_cutoff ? "(a7,i1,a1,i1,a6,f3.1,a4)" : "(a7,i1,a1,i1,a6,f4.1,a4)")
+                               : (small_cutoff ? "(a7,i2,a1,i1,a6,f3.1,a4)" : "(a7,i2,a1,i1,a6,f4.1,a4)");
+  std::string part;
+  append_formatted(part, format, {"channel", k, "_", d, aver ? "_aver_" : "_deep_", cutoff, ".pdb"},
+                   false);
+  std::string name(basename.substr(0, std::min(basename.size(), name_part_width)));
+  name += "_";
+  name += part.substr(0, std::min(part.size(), name_part_width));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
+void centre_line_files::write(const std::string& name, const cluster_axis_block& block, int32_t nd,
+                              bool aver) {
+  if (written_.count(name) != 0) {
+    std::fprintf(stderr, "Warning: centre-line file %s was already written in this run; kept, not written again.\n",
+                 name.c_str());
+    return;
+  }
+  std::FILE* file = std::fopen(name.c_str(), "wx");  // created new, never overwritten
+  if (file == nullptr) {
+    const int err = errno;
+    io_failure("Cannot create centre-line file " + name + ": " + std::strerror(err));
+  }
+  written_.insert(name);
+  std::string text;
+  for (int32_t s = 0; s <= nd; ++s) {
+    const std::size_t si = static_cast<std::size_t>(s);
+    const auto& x = aver ? block.avercentre[si] : block.deeppoint[si];
+    append_formatted(text, coordinate_record_format,
+                     {"ATOM  ", 5, " O  ", " ", "HOH", "Z", 1, x[0], x[1], x[2], block.slicemax[si],
+                      block.sliceavg[si]},
+                     false);
+    text += '\n';
+  }
+  const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) != 0 || !ok) io_failure("Cannot write centre-line file " + name);
+}
+
+}  // namespace porvane

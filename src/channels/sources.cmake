@@ -1,0 +1,16 @@
+set(PORVANE_CHANNELS_SOURCES
+  src/channels/channel_points.cpp
+  src/channels/exchange_order.cpp
+  src/channels/find_clusters.cpp
+  src/channels/pipe_type_table.cpp
+  src/channels/classify_clusters.cpp
+  src/channels/cluster_slices.cpp
+  src/channels/pipe_center.cpp
+  src/channels/centre_line_files.cpp
+  src/channels/analyze_clusters.cpp
+  src/channels/porosity_scan.cpp
+  src/channels/multiscale_loop.cpp
+  src/channels/output_description.cpp
+  src/channels/summary_report.cpp
+  src/channels/channel_stages.cpp
+)

@@ -1,0 +1,31 @@
+#include "driver/settings_check.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "common/run_stop.hpp"
+
+namespace porvane {
+namespace {
+
+bool positive_number(float v) { return v > 0.0f && std::isfinite(v); }
+
+std::string value_text(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
+  return text;
+}
+
+}  // namespace
+
+void check_grid_and_step(const run_flags& flags, const run_params& params) {
+  if (!positive_number(params.gridsize)) {
+    io_failure("Grid size " + value_text(params.gridsize) + " (-re) must be a number above zero.");
+  }
+  if (flags.multiscale == 1 && !positive_number(params.stepsize)) {
+    io_failure("Step size " + value_text(params.stepsize) + " (-st) must be a number above zero.");
+  }
+}
+
+}  // namespace porvane

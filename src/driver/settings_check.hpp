@@ -1,0 +1,13 @@
+// Settings that no run can work with, refused right after the command line.
+#pragma once
+
+#include "common/run_params.hpp"
+
+namespace porvane {
+
+// A grid size, or with the multiscale analysis a step size, that is not a
+// number above zero ends the run with an input error: no grid can be laid
+// with it, and the multiscale loop would never end.
+void check_grid_and_step(const run_flags& flags, const run_params& params);
+
+}  // namespace porvane

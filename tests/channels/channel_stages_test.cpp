@@ -1,0 +1,434 @@
+// The porosity scan, the multiscale loop, the summary and the centre-line
+// files; whole runs of the program compared with their expected reports,
+// which the literal procedures reproduce.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "channels/centre_line_files.hpp"
+#include "common/run_stop.hpp"
+#include "literal_stages.hpp"
+#include "support/report_cases.hpp"
+
+namespace porvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Porosity scans on constructed maps: the fast scan (one pass for every trial
+// radius) against one pass per trial radius.
+TEST(PorosityScan, OnePassEqualsAPassPerTrialRadius) {
+  struct scan_case {
+    std::string what;
+    float solvent;
+    std::function<float(int32_t, int32_t, int32_t)> dist;
+    int lines;                       // porosity lines at verbosity 1
+    std::array<int32_t, 3> deepest;  // deepest point
+  };
+  const std::vector<scan_case> cases = {
+      // 1000 points spread over -1.0..1.4975 (one per 0.0025 Å): 599, 559, 519
+      // and 479 points lie above 0.0, 0.1, 0.2 and 0.3; 0.479 ends the scan.
+      {"falls to the solvent", 0.5f, [](int32_t i, int32_t j, int32_t k) { return -1.0f + 0.0025f * ((i * 10 + j) * 10 + k); },
+       4, {9, 9, 9}},
+      // Never falls to the solvent: 51 passes, the last at 4.9999976.
+      {"never falls", 0.01f, [](int32_t, int32_t, int32_t) { return 6.0f; }, 51, {0, 0, 0}},
+      // Equal largest distances: the first in i-outer, k-inner order wins.
+      // The porosity stays 1.0 up to the trial radius 0.5, then 118 points remain.
+      {"ties", 0.3f, [](int32_t i, int32_t j, int32_t k) { return (j == 4 && (i == 2 || i == 7)) || k == 9 ? 3.0f : 0.5f; }, 6,
+       {0, 0, 9}},
+      // Solvent content of 1.0 or none: no porosity line, one pass for dmax.
+      {"solvent 1.0", 1.0f, [](int32_t i, int32_t, int32_t) { return static_cast<float>(i) - 2.0f; }, 0, {9, 0, 0}},
+      {"no solvent content", std::nanf(""), [](int32_t i, int32_t, int32_t) { return static_cast<float>(i) - 2.0f; }, 0,
+       {9, 0, 0}},
+      {"nothing above 0", 0.5f, [](int32_t, int32_t, int32_t) { return -1.0f; }, 1, {0, 0, 0}},
+  };
+  for (const scan_case& c : cases) {
+    const grid_store g = test::make_grid({9, 9, 9}, c.dist);
+    crystal_record celli;
+    celli.solvent = c.solvent;
+    run_flags flags;
+    flags.vb = 1;
+    channel_context fast, lit;
+    const std::string fast_text = test::quiet([&] { porosity_scan(flags, celli, g, fast); });
+    const std::string lit_text = test::quiet([&] { literal::porosity_scan(flags, celli, g, lit); });
+    EXPECT_EQ(fast_text, lit_text) << c.what;
+    EXPECT_EQ(fast.dmax, lit.dmax) << c.what;
+    EXPECT_EQ(fast.results.porosity, lit.results.porosity) << c.what;
+    const int32_t* d = fast.results.deepgrid;
+    EXPECT_EQ(std::vector<int32_t>(d, d + 3), std::vector<int32_t>(c.deepest.begin(), c.deepest.end())) << c.what;
+    EXPECT_EQ(std::count(fast_text.begin(), fast_text.end(), '\n'), c.lines) << c.what << "\n" << fast_text;
+    if (c.what == "never falls") {
+      EXPECT_NE(fast_text.find(" Cutoff:    4.99999762    "), std::string::npos) << fast_text;
+    }
+    if (c.lines == 0) {
+      EXPECT_EQ(fast.dmax, 7.0f) << c.what;
+    }
+  }
+}
+
+// The loop's cutoffs, the stepsize rule and the header, with an analysis
+// that only records its cutoff.
+TEST(MultiscaleLoop, CutoffsStepsizeRuleAndHeader) {
+  struct loop_case {
+    float dmax, cutoff, step;
+    int vb, multiscale;
+    std::vector<float> cutoffs;
+    float step_after;
+    std::string lines;  // what is printed before the rows
+  };
+  const std::string header =
+      " Multiscale cluster analysis ...\n"
+      "   Tortuosity and Width Variation will be calculated using the deepest point of the pipe for each section.\n\n"
+      "                           Pipe/Pocket Data\n"
+      "   Rad   Pipe Pock %Pi %Po Frac xD Typ  Max   Avg   SD   Tort  WV  (Average)\n";
+  const std::vector<loop_case> cases = {
+      {2.0f, 1.4f, 0.2f, 0, 1, {1.4f, 1.6f, 1.8f}, 0.2f, header},  // 1.4 + 0.2 + 0.2 + 0.2 is 2.0: not below dmax
+      {2.0f, 1.4f, 0.2f, 1, 0, {1.4f}, 0.2f, " Multiscale cluster analysis ...\n"},  // -s
+      {1.4f, 1.4f, 0.2f, 4, 1, {}, 0.2f, " Multiscale cluster analysis ...\n"},      // dmax not above the cutoff
+      {10.0f, 9.975f, 0.01f, -1, 1, {9.975f, 9.985f, 9.995f}, 0.01f, header},           // 1000 steps: no reset
+      {12.0f, 11.98f, 0.01f, 0, 1, {11.98f, 11.9932f}, 0.0132f,
+       " Search resolution too fine, requiring         1200  steps.\n"
+       "   Resetting search resolution from    9.99999978E-03  to    1.32000009E-02\n" + header},
+  };
+  for (const loop_case& c : cases) {
+    run_flags flags;
+    flags.vb = c.vb;
+    flags.multiscale = c.multiscale;
+    run_params params;
+    params.channel_cutoff = c.cutoff;
+    params.stepsize = c.step;
+    channel_context chan;
+    chan.dmax = c.dmax;
+    std::vector<float> seen;
+    const std::string text = test::quiet([&] {
+      multiscale_loop(flags, params, chan, [&](float cutoff, bool) {
+        seen.push_back(cutoff);
+        chan.counts.avgtort = cutoff;  // rows keep what the analysis leaves
+      });
+    });
+    ASSERT_EQ(seen.size(), c.cutoffs.size()) << c.dmax;
+    for (std::size_t r = 0; r < seen.size(); ++r) {
+      EXPECT_NEAR(seen[r], c.cutoffs[r], 1e-5f) << c.dmax;
+      EXPECT_EQ(chan.radius_table[r].cutoff, seen[r]);
+      EXPECT_EQ(chan.radius_table[r].avgtort, seen[r]);
+      EXPECT_EQ(chan.radius_table[r].avgwv, -1.0f);
+    }
+    EXPECT_EQ(params.stepsize, c.step_after == c.step ? c.step : ((12.0f / 0.01f) / 1000.0f) * 0.01f * 1.1f);
+    EXPECT_EQ(text, c.lines) << c.dmax;
+  }
+}
+
+// Ranges skip rows without 1D pipes, channel atoms are none, and the
+// direction of a cluster 1 that was never 1D is three blanks.
+TEST(SummaryReport, RangesChannelAtomsAndDirection) {
+  channel_context chan;
+  chan.radius_table = {{1.4f, -1.0f, -1.0f}, {1.6f, 1.25f, -1.0f}, {1.8f, 1.75f, 2.5f}, {2.0f, -1.0f, 1.5f}};
+  chan.dmax = 3.25f;
+  crystal_record celli;
+  celli.cell[0] = celli.cell[1] = celli.cell[2] = 10.0f;
+  for (int c = 0; c < 3; ++c) celli.orthmat[c][c] = 10.0f;
+  std::vector<atom_record> atoms(3);
+  atoms[1].resname = "TRP";
+  atoms[1].resseq = 42;
+  atoms[1].atname = " NE1";
+  atoms[1].radius = 1.5f;
+  run_flags flags;
+  flags.vb = 1;
+  run_params params;
+  const std::string text = test::quiet([&] { summary_report(flags, params, celli, atoms, 3, 2, chan); });
+  EXPECT_EQ(chan.results.tortmin, 1.25f);
+  EXPECT_EQ(chan.results.tortmax, 1.75f);
+  EXPECT_EQ(chan.results.wvmin, 1.5f);
+  EXPECT_EQ(chan.results.wvmax, 2.5f);
+  for (const char* line : {"    to                             : TRP   42 NE1 (radius=  1.50)\n",
+                           "   Direction for 1D                  :      \n",
+                           " Number of channel atoms:            0  or    0.00000000     %.\n",
+                           " Average b-factor of channel atoms:    0.00000000    \n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  // An atom index that names no atom: blanks and zeros, no atom of the store.
+  channel_context none;
+  const std::string blank = test::quiet([&] { summary_report(flags, params, celli, atoms, 0, 0, none); });
+  EXPECT_NE(blank.find("    to                             :        0     (radius=  0.00)\n"), std::string::npos) << blank;
+  EXPECT_NE(blank.find("     Min | max tortuosity            : ****** |   0.00\n"), std::string::npos);
+}
+
+TEST(CentreLineFiles, NamesRecordsAndFilesWrittenTwice) {
+  const std::vector<std::tuple<std::string, int32_t, int32_t, float, bool, std::string>> names = {
+      {"1abc", 1, 3, 1.4f, false, "1abc_channel1_3_deep_1.4.pdb"},
+      {"1abc", 10, 1, 10.2f, false, "1abc_channel10_1_deep_10.2.pdb"},
+      {"1abc", 100, 2, 1.6f, true, "1abc_channel**_2_aver_1.6.pdb"},
+      {"x", 3, 2, 9.96f, false, "x_channel3_2_deep_***.pdb"},  // 10.0 does not fit F3.1
+      {"", 2, 1, 2.0f, false, "_channel2_1_deep_2.0.pdb"},
+      {std::string(60, 'b'), 1, 1, 1.4f, false, std::string(50, 'b') + "_channel1_1_deep_1.4.pdb"},
+  };
+  for (const auto& [base, k, d, cutoff, aver, name] : names)
+    EXPECT_EQ(centre_line_name(base, k, d, cutoff, aver), name);
+
+  const fs::path dir = testing::fresh_directory("centre_lines");
+  const fs::path here = fs::current_path();
+  fs::current_path(dir);
+  cluster_axis_block block;
+  block.size_slices(1);
+  block.deeppoint = {{1.5f, -2.25f, 100.125f}, {0, 0, 0}};
+  block.avercentre = {{3, 4, 5}, {6, 7, 8}};
+  block.slicemax = {2.345f, 0.5f};
+  block.sliceavg = {1.0f, 0.25f};
+  centre_line_files files;
+  std::string err;
+  const std::string out = test::quiet([&] {
+    ::testing::internal::CaptureStderr();
+    files.write("a.pdb", block, 1, false);
+    block.deeppoint[0][0] = 9.0f;
+    files.write("a.pdb", block, 1, false);  // already written by this run: kept
+    err = ::testing::internal::GetCapturedStderr();
+  });
+  EXPECT_EQ(testing::read_file("a.pdb"),
+            "ATOM      5  O   HOH Z   1       1.500  -2.250 100.125  2.35  1.00\n"
+            "ATOM      5  O   HOH Z   1       0.000   0.000   0.000  0.50  0.25\n");
+  EXPECT_NE(err.find("a.pdb"), std::string::npos) << err;
+  EXPECT_TRUE(out.empty());
+  std::ofstream("b.pdb") << "older\n";  // a file from before the run ends it
+  try {
+    files.write("b.pdb", block, 1, true);
+    ADD_FAILURE() << "b.pdb overwritten";
+  } catch (const run_stop& stop) {
+    EXPECT_EQ(stop.status, io_error);
+    EXPECT_NE(stop.message.find("b.pdb"), std::string::npos);
+  }
+  EXPECT_EQ(testing::read_file("b.pdb"), "older\n");
+  fs::current_path(here);
+  fs::remove_all(dir);
+}
+
+// Whole runs: the channel part of each report, and the reports that the
+// literal procedures give on the same map.
+struct run_case {
+  std::string pdb;
+  std::vector<std::string> options;
+  std::string expected;
+  float gridsize;  // the grid size the run uses
+};
+
+const std::vector<run_case>& run_cases() {
+  static const std::vector<run_case> cases = {
+      {"pdb/1ubq.pdb", {"-nm", "-s"}, "channels/1ubq_s.txt", 2.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-vb", "1"}, "channels/1ubq_vb1.txt", 2.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-vb", "-1"}, "channels/1ubq_vbm1.txt", 2.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "2"}, "channels/1ubq_re4_vb2.txt", 4.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "3"}, "channels/1ubq_re4_vb3.txt", 4.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "4"}, "channels/1ubq_re4_vb4.txt", 4.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-cl"}, "channels/1ubq_re4_cl.txt", 4.0f},
+      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-ar", "-cl"}, "channels/1ubq_re4_ar_cl.txt", 4.0f},
+      {"pdb/1ubq.pdb", {}, "reports/1ubq_default.txt", 2.0f},
+      {"pdb/6ins_assembly.pdb", {"-nm", "-vb", "1"}, "reports/6ins_nm_vb1.txt", 2.0f},
+      {"pdb/1a1f.pdb", {"-nm", "-cg"}, "reports/1a1f_nm_cg.txt", 3.0f},
+  };
+  return cases;
+}
+
+std::string channel_part(const std::string& report) {
+  const std::size_t at = report.find(" Analyzing distance map...\n");
+  return at == std::string::npos ? "" : report.substr(at);
+}
+
+TEST(ChannelStages, ReportsAndCentreLineFiles) {
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+  const fs::path dir = testing::fresh_directory("channel_runs");
+  fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
+  for (const run_case& c : run_cases()) {
+    const std::string input = fs::path(c.pdb).filename().string();
+    if (!fs::exists(dir / input)) fs::copy_file(data + c.pdb, dir / input);
+    for (const auto& f : fs::directory_iterator(dir))
+      if (f.path().filename().string().find("_channel") != std::string::npos) fs::remove(f.path());
+    std::vector<std::string> args = c.options;
+    args.push_back(input);
+    const auto run = testing::run_program(PORVANE_BINARY, args, dir);
+    EXPECT_EQ(run.status, 0) << c.expected << run.err;
+    EXPECT_TRUE(run.err.empty()) << run.err;
+    const std::string expected = testing::read_file(data + c.expected);
+    const bool whole = c.expected.rfind("reports/", 0) == 0;
+    EXPECT_EQ(testing::mask_times(whole ? run.out : channel_part(run.out)), testing::mask_times(expected))
+        << c.expected;
+    // The centre-line files, one per 1D pipe and cutoff.
+    const fs::path files = data + c.expected.substr(0, c.expected.size() - 4);
+    if (fs::is_directory(files)) {
+      int count = 0;
+      for (const auto& f : fs::directory_iterator(files)) {
+        EXPECT_EQ(testing::read_file(dir / f.path().filename()), testing::read_file(f.path())) << f.path();
+        ++count;
+      }
+      EXPECT_EQ(count, 4);
+    }
+  }
+  fs::remove_all(dir);
+}
+
+// The whole reports of the map and header tests, at the grid size each says
+// it used.
+std::vector<run_case> other_reports() {
+  const std::vector<run_case> cases = {
+      {"pdb/1ubq.pdb", {"-re", "8.0"}, "header/1ubq_nm.txt", 0},
+      {"pdb/3al1.pdb", {"-re", "8.0"}, "header/3al1_nm.txt", 0},
+      {"pdb/4jsv.pdb", {"-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt", 0},
+      {"distmap/long_cell.pdb", {"-vb", "1"}, "distmap/long_cell_vb1.txt", 0},
+      {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1"}, "distmap/shifted_cell_re4_vb1.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-vb", "1"}, "distmap/thousand_atoms_vb1.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-mt", "0"}, "distmap/thousand_atoms_mt0.txt", 0},
+      {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f"}, "distmap/thousand_atoms_mt0_f.txt", 0},
+  };
+  std::vector<run_case> out;
+  for (run_case c : cases) {
+    const std::string report = testing::read_file(std::string(PORVANE_TEST_DATA) + "/" + c.expected);
+    std::smatch used;
+    EXPECT_TRUE(std::regex_search(report, used, std::regex("Gridsize used: +([0-9.]+)"))) << c.expected;
+    c.gridsize = std::stof(used[1]);
+    out.push_back(c);
+  }
+  return out;
+}
+
+TEST(ChannelStages, LiteralProceduresGiveTheExpectedReports) {
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+  std::vector<run_case> cases = run_cases();
+  for (const run_case& c : other_reports()) cases.push_back(c);
+  for (const run_case& c : cases) {
+    std::vector<std::string> options;
+    for (const std::string& o : c.options)
+      if (o != "-nm") options.push_back(o);
+    EXPECT_EQ(literal::channel_report(data + c.pdb, options, c.gridsize),
+              channel_part(testing::read_file(data + c.expected)))
+        << c.expected;
+  }
+}
+
+// A map read back names the same atom at the deepest point as the map
+// computed; the report after the map is the same.
+TEST(ChannelStages, MapReadBackNamesTheSameAtom) {
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+  const std::string computed = channel_part(testing::read_file(data + "reports/1ubq_default.txt"));
+  EXPECT_EQ(channel_part(testing::read_file(data + "reports/1ubq_rm.txt")), computed);
+  EXPECT_NE(computed.find("    to                             : ALA   28 CB  (radius=  1.92)"), std::string::npos);
+}
+
+// More provisional labels than 19999 and more kept clusters than 500: every
+// point with even indices is a cluster of its own (its neighbours all have an
+// odd index, also across the faces), numbered in scan order.
+TEST(ChannelStages, ManyClusters) {
+  const int32_t n = 60;
+  const grid_store g = test::make_grid({n, n, n}, [](int32_t i, int32_t j, int32_t k) {
+    return i % 2 == 0 && j % 2 == 0 && k % 2 == 0 ? 2.0f : 0.0f;
+  });
+  channel_points points;
+  points.load(g);
+  run_flags flags;
+  flags.vb = 2;
+  run_params params;
+  params.clustcountcut = 0.0f;
+  cluster_table chinfo;
+  int32_t nclust = 0;
+  const std::string text = test::quiet([&] { find_clusters(flags, params, 1.0f, points, chinfo, nclust); });
+  const int32_t expected = 31 * 31 * 31;
+  ASSERT_EQ(nclust, expected);
+  EXPECT_NE(text.find(" New cluster...       29791 near           60          60          60\n"), std::string::npos);
+  EXPECT_EQ(text.find("are identical"), std::string::npos);
+  grid_store labels = g;
+  points.store_labels(labels);
+  int32_t next = 0;
+  literal::for_points(g, [&](int32_t i, int32_t j, int32_t k, std::size_t p) {
+    const bool even = i % 2 == 0 && j % 2 == 0 && k % 2 == 0;
+    EXPECT_EQ(labels.clust[p], even ? ++next : -1);
+  });
+  EXPECT_EQ(chinfo[static_cast<std::size_t>(expected)].npts, 1);
+}
+
+// The analysis rerun at a cutoff of the loop: its rows again, the labels in
+// the grid, and the centre-line files of that cutoff not written twice.
+TEST(ChannelStages, RerunAtACutoffAlreadyAnalysed) {
+  auto m = test::load_real_map(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb", 4.0f);
+  const fs::path dir = testing::fresh_directory("rerun");
+  const fs::path here = fs::current_path();
+  fs::current_path(dir);
+  run_flags flags;
+  flags.cl = 1;
+  channel_context chan;
+  std::string err;
+  const std::string loop = test::quiet([&] {
+    analyze_channels(flags, m->params, *m->celli, m->gridi, m->atoms.pdbdata, m->params.natoms, "1ubq",
+                     [&](const int32_t d[3]) { return m->gridi.iatom[m->gridi.index(d[0], d[1], d[2])]; }, chan);
+  });
+  int32_t nclust = 0;
+  const std::string again = test::quiet([&] {
+    ::testing::internal::CaptureStderr();
+    nclust = rerun_cluster_analysis(flags, m->params, *m->celli, m->gridi, "1ubq", 1.4f, chan);
+    err = ::testing::internal::GetCapturedStderr();
+  });
+  fs::current_path(here);
+  fs::remove_all(dir);
+  EXPECT_EQ(nclust, 3);
+  const std::size_t rows = loop.find("    1.4 ");
+  ASSERT_NE(rows, std::string::npos);
+  EXPECT_EQ(again, loop.substr(rows, again.size()));
+  EXPECT_NE(again.find("1D ..C"), std::string::npos);
+  for (int k = 1; k <= 3; ++k)
+    EXPECT_NE(err.find("1ubq_channel" + std::to_string(k) + "_3_deep_1.4.pdb"), std::string::npos) << err;
+  int32_t points = 0;
+  for (int32_t l : m->gridi.clust) {
+    EXPECT_TRUE(l == -1 || (l >= 1 && l <= 3)) << l;
+    points += l > 0;
+  }
+  EXPECT_EQ(points, chan.counts.ntotal);
+}
+
+// Runs at the edges: more than 1000 cutoffs, and a cutoff too large for the
+// step to raise it; a solvent content of 1.0 (only
+// waters, so no atom mass: the scan still finds the largest distance, 10000
+// with no atom, too wide for its field); centre-line names that two cutoffs
+// share, and files that existed before the run.
+TEST(ChannelStages, EdgeRuns) {
+  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+  const fs::path dir = testing::fresh_directory("edge_runs");
+  fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
+  fs::copy_file(data + "atoms/waters_only.pdb", dir / "waters_only.pdb");
+  auto count = [](const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+
+  const auto many = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9.", "-st", ".01", "-vb", "1", "1ubq.pdb"}, dir);
+  EXPECT_EQ(many.status, 0) << many.err;
+  EXPECT_EQ(count(many.out, "Finding clusters...with cutoff of"), 1235);
+  EXPECT_NE(many.out.find(" Finding clusters...with cutoff of    -9.00\n"), std::string::npos);
+  EXPECT_NE(many.out.find(" Finding clusters...with cutoff of     3.34\n"), std::string::npos);
+
+  // A step lost in the rounding of a cutoff of -9999999 Å would never end the loop.
+  const auto stuck = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"}, dir);
+  EXPECT_EQ(stuck.status, 2);
+  EXPECT_NE(stuck.err.find("does not raise the cutoff"), std::string::npos) << stuck.err;
+
+  const auto full = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"}, dir);
+  EXPECT_EQ(full.status, 0);
+  EXPECT_NE(full.out.find("   Solvent content | Vm              :   1.00 |    Inf\n"), std::string::npos);
+  EXPECT_EQ(full.out.find(" Cutoff: "), std::string::npos);
+  EXPECT_NE(full.out.find("   Maximum distance to protein (\xc3\x85) : *******\n"), std::string::npos) << full.out;
+  EXPECT_NE(full.out.find("   Resetting search resolution from   0.200000003      to    11.0000000    \n"),
+            std::string::npos);
+
+  const auto twice = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"}, dir);
+  EXPECT_EQ(twice.status, 0);
+  EXPECT_EQ(count(twice.err, "was already written in this run"), 9) << twice.err;
+  const std::string kept = "1ubq_channel1_3_deep_1.4.pdb";
+  EXPECT_EQ(testing::read_file(dir / kept), testing::read_file(data + "channels/1ubq_re4_cl/" + kept));
+  std::ofstream(dir / kept, std::ios::app) << "a line of the user's\n";
+  const std::string before = testing::read_file(dir / kept);
+  const auto exists = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "1ubq.pdb"}, dir);
+  EXPECT_EQ(exists.status, 2);
+  EXPECT_NE(exists.err.find(kept), std::string::npos) << exists.err;
+  EXPECT_EQ(testing::read_file(dir / kept), before);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace porvane
