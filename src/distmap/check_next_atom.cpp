@@ -5,7 +5,7 @@
 namespace porvane {
 
 void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
-                     const crystal_record& celli, const float x[3], const float f[3],
+                     const cell_frame& frame, const float x[3], const float f[3],
                      grid_store& gridi, const int32_t gridmax[3], const atom_store& atoms) {
   const float r = atoms.pdbdata[static_cast<std::size_t>(a - 1)].radius;
   const int32_t* lo = params.boxlo;
@@ -38,7 +38,7 @@ void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
                               image_shift(f[2], kk, gridmax[2])};
         if (h[0] != 0 || h[1] != 0 || h[2] != 0) {
           float xi[3];
-          image_position(celli, f, h, xi);
+          image_position(frame, f, h, xi);
           take(surface_distance(px, py, pz, xi, r));
         }
       }

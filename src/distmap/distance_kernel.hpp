@@ -2,6 +2,7 @@
 // once so that both evaluate the same single-precision expressions.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -9,6 +10,22 @@
 #include "common/cell_frame.hpp"
 
 namespace porvane {
+
+// Distance of a grid point before any atom copy is applied (Å); a copy must
+// be strictly nearer to take the point.
+constexpr float no_atom_distance = 10000.0f;
+
+// nint, halves away from zero, of a float, kept as a float: the same value
+// as converting to an integer and back wherever the integer exists, and the
+// value itself beyond that range (every such float is a whole number).
+inline float nint_float(float v) { return std::round(v); }
+
+// Fractional coordinate wrapped into the cell: f − nint(f − 0.5) when f lies
+// outside [0, 1]; 0.0 and 1.0 stay. Every finite f ends in [0, 1].
+inline float wrap_fraction(float f) {
+  if (f > 1.0f || f < 0.0f) return f - nint_float(f - 0.5f);
+  return f;
+}
 
 // Distance from the grid point (px, py, pz) to the surface of an atom of
 // radius r at x: sqrt((dx² + dy²) + dz²) − r with d = p − x.
@@ -21,10 +38,13 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
 
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
+// A coordinate wrapped into the cell gives a shift of −1, 0 or 1; one left
+// outside it (only NaN, or a grid of no intervals) is held within ±2^30.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
-  if (std::fabs(e) >= 0.5f) return -static_cast<int32_t>(std::lround(e));
-  return 0;
+  if (!(std::fabs(e) >= 0.5f)) return 0;
+  constexpr float limit = 1073741824.0f;  // 2^30
+  return -static_cast<int32_t>(std::clamp(nint_float(e), -limit, limit));
 }
 
 // A run of grid indices lo..hi on one axis over which a copy's image shift

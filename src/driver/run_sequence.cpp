@@ -1,12 +1,18 @@
 #include "driver/run_sequence.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
+
+#include <ccp4/ccp4_general.h>
 
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
+#include "common/fixed_text.hpp"
 #include "common/grid_store.hpp"
 #include "common/limits.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_params.hpp"
 #include "common/run_stop.hpp"
@@ -16,7 +22,6 @@
 #include "driver/output_names.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
 #include "input/structure_report.hpp"
 
 namespace porvane {
@@ -36,25 +41,42 @@ struct run_records {
 };
 
 void header_stops(const crystal_record& celli, const run_flags& flags) {
+  if (celli.nsym == 0) stop_after_line("No symmetry operators...aborting");
+  if (celli.nsym > maxsymops)
+    stop_after_line("Number of symm ops:", celli.nsym, ". Maximum: ", maxsymops,
+                    ". Increase maxsymops AND this parameter in sg type and recompile");
+  if (celli.nncs > maxncsops)
+    stop_after_line("Number of ncs ops:", celli.nncs, ". Maximum: ", maxncsops,
+                    ". Increase maxncsops AND this parameter in ncs type and recompile");
+  if (flags.ho == 1) stop_after_line("Basic info only requested. Ending.");
+}
+
+// The banner: the input name in a field of 132 characters, or whole when
+// it is longer.
+void banner(const run_state& state) {
   report_writer& r = report();
-  if (celli.nsym == 0) {
-    r.free("No symmetry operators...aborting");
-    stop_run();
+  r.free("Porvane  Version ", state.version);
+  r.free("Processing ", padded(state.pdbname, std::max<std::size_t>(132, state.pdbname.size())),
+         "...");
+  r.free();
+  r.free("Reading header...");
+  r.free();
+}
+
+// The atoms, with the heteroatom policy: a second read that includes the
+// non-water heteroatoms when there were no atoms or too many heteroatoms.
+void read_and_describe_atoms(run_records& run) {
+  report().free("Reading atoms...");
+  report().free();
+  read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
+  const structure_figures figures =
+      describe_structure(run.celli, run.params, run.flags, run.atoms, run.state);
+  structure_report(run.celli, run.params, run.flags, run.atoms, run.state, figures);
+  if (heteroatom_reread_needed(run.atoms.count, run.params)) {
+    run.flags.hn = 1;
+    read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
   }
-  if (celli.nsym > maxsymops) {
-    r.free("Number of symm ops:", celli.nsym, ". Maximum: ", maxsymops,
-           ". Increase maxsymops AND this parameter in sg type and recompile");
-    stop_run();
-  }
-  if (celli.nncs > maxncsops) {
-    r.free("Number of ncs ops:", celli.nncs, ". Maximum: ", maxncsops,
-           ". Increase maxncsops AND this parameter in ncs type and recompile");
-    stop_run();
-  }
-  if (flags.ho == 1) {
-    r.free("Basic info only requested. Ending.");
-    stop_run();
-  }
+  report_atom_use(run.flags, run.atoms.count, run.state);
 }
 
 // The orthogonalisation matrix is taken afresh as the inverse of the
@@ -70,13 +92,12 @@ void refresh_orthogonalisation(crystal_record& celli, const run_flags& flags) {
   }
 }
 
-void atom_limit(const run_params& params, const atom_store& atoms) {
-  if (params.natoms > maxatoms || atoms.nslots > maxatoms) {
-    const int32_t counted = params.natoms > atoms.nslots ? params.natoms : atoms.nslots;
+void atom_limit(const atom_store& atoms) {
+  const int32_t counted = std::max(atoms.count.natoms, atoms.nslots);
+  if (counted > maxatoms) {
     report().free("Number of atoms read: ", counted);
     report().free("Max number of atoms: ", maxatoms);
-    report().free("Increase maxatoms and recompile.");
-    stop_run();
+    stop_after_line("Increase maxatoms and recompile.");
   }
 }
 
@@ -85,7 +106,6 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   run_params& params = run.params;
   run_state& state = run.state;
   crystal_record& celli = run.celli;
-  report_writer& r = report();
 
   celli.nsym = 0;
   read_command_line(args, flags, params, state);
@@ -94,28 +114,16 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     stop_run();
   }
   make_output_names(params, flags, state);
-
-  r.free("Porvane  Version ", state.version);
-  r.free("Processing ", state.pdbname, "...");
-  r.free();
-  r.free("Reading header...");
-  r.free();
+  banner(state);
   read_header(state.pdbname, celli, run.header, state.nheader, flags, params);
   header_stops(celli, flags);
 
-  r.free("Reading atoms...");
-  r.free();
-  read_atoms(state.pdbname, params, run.atoms, flags, celli);
-  structure_report(celli, params, flags, run.atoms, state);
+  read_and_describe_atoms(run);
   make_output_names(params, flags, state);
-
   refresh_orthogonalisation(celli, flags);
-  atom_limit(params, run.atoms);
+  atom_limit(run.atoms);
 
-  if (flags.zm == 1) {
-    r.free("Zoom search is not built yet. Ending.");
-    stop_run();
-  }
+  if (flags.zm == 1) stop_after_line("Zoom search is not built yet. Ending.");
   if (flags.rm == 1) {
     read_distance_map(params, flags, celli, run.gridi, state);
   } else {
@@ -124,7 +132,17 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   }
   if (flags.writemap == 1) write_distance_map(celli, run.gridi, state);
 
-  r.free("Channel cluster analysis is not built yet. Ending after the distance map.");
+  report().free("Channel cluster analysis is not built yet. Ending after the distance map.");
+}
+
+// The diagnostic of a stop: on standard error, or as libccp4's own error
+// signal (standard output and standard error).
+void write_diagnostic(const run_stop& stop) {
+  if (stop.library_signal) {
+    CCP4::ccperror_noexit(1, stop.message.c_str());
+  } else if (!stop.message.empty()) {
+    diagnostic(stop.message);
+  }
 }
 
 }  // namespace
@@ -137,9 +155,14 @@ int run_porvane(const std::vector<std::string>& args) {
   } catch (const run_stop& stop) {
     status = stop.status;
     report().flush();
-    if (!stop.message.empty()) std::fprintf(stderr, "%s\n", stop.message.c_str());
+    write_diagnostic(stop);
+  } catch (const std::bad_alloc&) {
+    status = library_fatal;
+    report().flush();
+    write_diagnostic(run_stop{library_fatal, "not enough memory for this run"});
   }
   report().flush();
+  std::fflush(stdout);
   std::fflush(stderr);
   return status;
 }

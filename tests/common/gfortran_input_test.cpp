@@ -67,13 +67,21 @@ std::string read_as_gfortran(const std::string& format, const std::string& types
   return out;
 }
 
+// Where gfortran reads Inf or NaN (all exponent bits set), the program
+// stops instead: no coordinate file has a use for them.
+std::string expected_read(const std::string& gfortran) {
+  for (std::size_t at = gfortran.find(" r"); at != std::string::npos; at = gfortran.find(" r", at + 1))
+    if ((std::stoul(gfortran.substr(at + 2, 8), nullptr, 16) & 0x7F800000u) == 0x7F800000u) return "ERR";
+  return gfortran;
+}
+
 TEST(GfortranInput, RecordsReadAsGfortranReadsThem) {
   auto cases = test::read_cases("read.txt", "read");
   ASSERT_GT(cases.size(), 400u);
   for (const test::format_case& c : cases) {
     ASSERT_EQ(c.fields.size(), 3u) << "case at line " << c.line_number;
     ASSERT_EQ(c.lines.size(), 1u) << "case at line " << c.line_number;
-    EXPECT_EQ(read_as_gfortran(c.fields[0], c.fields[1], c.fields[2]), c.lines[0])
+    EXPECT_EQ(read_as_gfortran(c.fields[0], c.fields[1], c.fields[2]), expected_read(c.lines[0]))
         << "format " << c.fields[0] << " record '" << c.fields[2] << "' (line " << c.line_number
         << ")";
   }

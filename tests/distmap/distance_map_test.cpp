@@ -25,7 +25,7 @@ grid_store compare_maps(const run_params& params, const run_flags& flags, const 
   coord_range range;
   fill_grid_positions(params, celli, gridmax, literal, range);
   grid_store fast = literal;
-  const auto copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+  const auto copies = collect_atom_copies(flags, celli, atoms, false, moved);
   EXPECT_TRUE(ncopies == 0 || copies.size() == ncopies) << what << " " << copies.size();
   const fast_map_stats st = distance_map_fast(celli, copies, fast, sample_rows);
   if (sample_rows > 0) {  // a sample for the time estimate leaves the other points as they are
@@ -33,7 +33,7 @@ grid_store compare_maps(const run_params& params, const run_flags& flags, const 
         << st.blocks_done << " of " << st.blocks;
     return fast;
   }
-  distance_map_literal(params, celli, atoms, copies, literal);
+  distance_map_literal(celli, atoms, copies, literal);
   for (std::size_t p = 0; p < literal.points(); ++p) {
     const auto point = [p](const grid_store& g) {
       return std::tuple(std::bit_cast<uint32_t>(g.dist[p]), g.iatom[p], g.isym[p], g.incs[p]);
@@ -125,8 +125,9 @@ TEST(FastMapEqualsLiteral, CrystalTable) {
     }
     for (const auto& x : c.places) test::add_atom(atoms, x.data(), c.rlo);
     run_params params;
-    params.natoms = static_cast<int32_t>(atoms.pdbdata.size());
-    params.nca = c.nca, params.npseudo = c.npseudo > 0 ? c.npseudo : params.natoms;
+    atom_counts& count = atoms.count;
+    count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
+    count.nca = c.nca, count.npseudo = c.npseudo > 0 ? c.npseudo : count.natoms;
     run_flags flags;
     flags.ca = c.ca, flags.cg = c.cg;
     grid_store g;
@@ -202,10 +203,9 @@ TEST(AtomCopies, WrapLoopOrderAndSkips) {
   EXPECT_FALSE(outside[0] || outside[1] || outside[2]);
   EXPECT_FALSE(place_atom_copy(*tc, atoms, 2, 1, 1, cp, outside));  // 0.0 and 1.0 stay
   EXPECT_EQ(std::vector<float>(cp.f, cp.f + 3), (std::vector<float>{1.0f, 0.0f, 0.0f}));
-  run_params params;
-  params.natoms = 5;  // beyond the stored atoms: never read past them
+  atoms.count.natoms = 5;  // beyond the stored atoms: never read past them
   int32_t moved = 0;
-  const auto copies = collect_atom_copies(params, run_flags{}, *tc, atoms, false, moved);
+  const auto copies = collect_atom_copies(run_flags{}, *tc, atoms, false, moved);
   ASSERT_EQ(copies.size(), 2u * 4u * 2u);
   for (int32_t c = 0; c < 16; ++c) {  // atom outer, then symmetry operator, then NCS operators 1 and 3
     EXPECT_EQ(std::vector<int32_t>({copies[c].a, copies[c].s, copies[c].n}),

@@ -16,7 +16,7 @@
 #include "common/crystal_record.hpp"
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
+#include "common/linear_algebra.hpp"
 #include "support/run_program.hpp"
 
 namespace porvane::test {
@@ -61,7 +61,7 @@ inline std::unique_ptr<crystal_record> make_crystal(const std::vector<double>& c
   int32_t nheader = 0;
   run_flags flags;
   run_params params;
-  quiet([&] { read_header(fixed_text<132>(path), *celli, header, nheader, flags, params); });
+  quiet([&] { read_header(path, *celli, header, nheader, flags, params); });
   std::filesystem::remove(path);
   matinv(celli->fracmat, celli->orthmat);
   std::copy(shift.begin(), shift.end(), celli->fracshift);

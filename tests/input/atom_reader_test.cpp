@@ -22,9 +22,8 @@ struct direct_read {
   // Reads a file of tests/data/atoms, the report kept off the test output.
   void read(const std::string& name) {
     const std::string file = std::string(PORVANE_TEST_DATA) + "/atoms/" + name;
-    const fixed_text<132> path(file);
     ::testing::internal::CaptureStdout();
-    read_atoms(path, params, atoms, flags, *celli);
+    read_atoms(file, params, atoms, flags, *celli);
     report().flush();
     std::fflush(stdout);
     ::testing::internal::GetCapturedStdout();
@@ -47,8 +46,8 @@ TEST(AtomReader, PseudoAtomPerResidueRun) {
                              {5, 5, 5, 1.6f, "GLY", 2},
                              {0, 1, 1, 3.6f, "SER", 3},
                              {10, 0, 0, 2.6f, "GLY", 4}};
-  ASSERT_EQ(r.params.npseudo, 4);
-  EXPECT_EQ(r.params.natoms, 8);
+  ASSERT_EQ(r.atoms.count.npseudo, 4);
+  EXPECT_EQ(r.atoms.count.natoms, 8);
   for (int m = 0; m < 4; ++m) {
     SCOPED_TRACE(m);
     const atom_record& p = r.atoms.pdbdata[m];
@@ -78,11 +77,11 @@ TEST(AtomReader, StoreNeverGrowsBeyondItsLimit) {
   r.read("six_ca.pdb");
   // Counting goes on so that the run can stop with the true numbers.
   EXPECT_EQ(r.atoms.nslots, 6);
-  EXPECT_EQ(r.params.natoms, 6);
+  EXPECT_EQ(r.atoms.count.natoms, 6);
   EXPECT_EQ(r.atoms.nstored(), 4);
   EXPECT_EQ(r.atoms.pdbdata.size(), 4u);
   EXPECT_EQ(r.atoms.coords.size(), 12u);
-  EXPECT_EQ(r.params.npseudo, 4);
+  EXPECT_EQ(r.atoms.count.npseudo, 4);
   EXPECT_FLOAT_EQ(r.celli->chain[0].centroid[0], 3.5f);  // all six CA atoms
 }
 

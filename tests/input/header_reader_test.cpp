@@ -37,7 +37,7 @@ header_result read_path(const std::string& path, const run_flags& flags = {}) {
   r.flags = flags;
   ::testing::internal::CaptureStdout();
   try {
-    read_header(fixed_text<132>(path), *r.celli, r.header, r.nheader, r.flags, r.params);
+    read_header(path, *r.celli, r.header, r.nheader, r.flags, r.params);
   } catch (const run_stop& stop) {
     r.stop = stop.status;
   }

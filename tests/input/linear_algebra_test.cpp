@@ -1,4 +1,4 @@
-#include "input/linear_algebra.hpp"
+#include "common/linear_algebra.hpp"
 
 #include <gtest/gtest.h>
 
