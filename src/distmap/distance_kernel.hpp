@@ -47,6 +47,31 @@ inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
   return -static_cast<int32_t>(std::clamp(nint_float(e), -limit, limit));
 }
 
+// Bucket, 0..nbin-1, of coordinate v on an axis of buckets of edge `bin`
+// from `origin`; coordinates beyond either end (or not numbers) go to the
+// end buckets.
+inline int32_t bucket_coordinate(float v, float origin, float bin, int32_t nbin) {
+  const float t = std::floor((v - origin) / bin);
+  if (!(t >= 0.0f)) return 0;
+  if (t >= static_cast<float>(nbin - 1)) return nbin - 1;
+  return static_cast<int32_t>(t);
+}
+
+// Widening of a bucket range (Å), beyond the rounding of the largest
+// coordinate: distances and bounds are exact in single precision, but a
+// reach added to a coordinate rounds, and a site just inside the reach can
+// lie just across a bucket edge from where the rounded reach ends.
+constexpr float bucket_slack = 1.0e-3f;
+constexpr float coordinate_ulps = 16.0f;  // units in the last place of the largest coordinate
+
+// The buckets lo..hi on one axis that hold every site within `reach` of the
+// span [blo, bhi], the reach widened by `slack`.
+inline void bucket_span(float blo, float bhi, float reach, float slack, float origin, float bin,
+                        int32_t nbin, int32_t& lo, int32_t& hi) {
+  lo = bucket_coordinate(blo - (reach + slack), origin, bin, nbin);
+  hi = bucket_coordinate(bhi + (reach + slack), origin, bin, nbin);
+}
+
 // A run of grid indices lo..hi on one axis over which a copy's image shift
 // is the same, h.
 struct shift_run {

@@ -93,6 +93,7 @@ struct fast_map_stats {
   int64_t blocks = 0;           // blocks of grid points in the grid
   int64_t blocks_done = 0;      // blocks computed (all, or a sample)
   int64_t evaluations = 0;      // point-site distances computed
+  int64_t tree_blocks = 0;      // blocks whose points were searched in the site tree
   float setup_seconds = 0.0f;   // processor time to lay out sites and buckets
   float block_seconds = 0.0f;   // processor time of the blocks computed
 };

@@ -42,11 +42,12 @@ constexpr uint32_t tree_leaf_sites = 8;
 // The tree is built once such blocks have gathered, in sorted lists, this
 // many times as many sites as there are: by then its cost is repaid.
 constexpr int64_t tree_payback = 16;
-// Allowance for rounding in the bounds: a site is pruned only when its lower
-// bound exceeds the best distance by more than this.
-constexpr float base_slack = 1.0e-3f;       // Å
-constexpr float coordinate_ulps = 16.0f;    // units in the last place of the largest coordinate
-constexpr float relative_slack = 1.0e-6f;   // of the distance compared
+// The bounds are exact in single precision: a lower bound over a box takes
+// per axis a gap no larger than the point's own coordinate difference, and
+// squares, sums in the same order, square roots and the radius subtraction
+// all round monotonically, so a bound never passes the distance it bounds
+// and a site is pruned only when it cannot even tie. Only the bucket ranges
+// are widened (bucket_span).
 
 }  // namespace
 
@@ -144,6 +145,7 @@ class fast_map {
         for (int32_t bk = 0; bk < nb_[2]; ++bk) {
           do_block(bi, bj, bk);
           ++st.blocks_done;
+          if (tree_block_) ++st.tree_blocks;
         }
       }
     }
@@ -178,9 +180,7 @@ class fast_map {
   bool tree_failed_ = false;            // the tree would not fit the memory limit
   int64_t listed_ = 0;                  // sites gathered by blocks that wanted the tree
   int64_t evaluations_ = 0;
-  float slack_ = base_slack;            // rounding allowance of a distance (Å)
-
-  float margin(float v) const { return slack_ + relative_slack * std::fabs(v); }
+  float slack_ = bucket_slack;          // widening of bucket ranges (Å)
 
   // Calls emit(site) for the direct site of copy ci and then for each of
   // its image sites, in that order.
@@ -277,7 +277,7 @@ class fast_map {
       if (lo[c] > hi[c]) lo[c] = hi[c] = 0.0f;
       largest = std::max({largest, std::fabs(lo[c]), std::fabs(hi[c])});
     }
-    slack_ = base_slack + coordinate_ulps * largest * std::numeric_limits<float>::epsilon();
+    slack_ = bucket_slack + coordinate_ulps * largest * std::numeric_limits<float>::epsilon();
     choose_buckets(lo, hi, grid_volume);
     fill_buckets(static_cast<std::size_t>(nsites));
   }
@@ -321,12 +321,7 @@ class fast_map {
            at(i0, j1, k0) + at(i1, j0, k0) - at(i0, j0, k0);
   }
 
-  int32_t bucket_coord(float v, int c) const {
-    const float t = std::floor((v - origin_[c]) / bin_);
-    if (!(t >= 0.0f)) return 0;
-    if (t >= static_cast<float>(nbin_[c] - 1)) return nbin_[c] - 1;
-    return static_cast<int32_t>(t);
-  }
+  int32_t bucket_coord(float v, int c) const { return bucket_coordinate(v, origin_[c], bin_, nbin_[c]); }
   std::size_t bucket_index(int32_t i, int32_t j, int32_t k) const {
     return static_cast<std::size_t>(i) +
            static_cast<std::size_t>(nbin_[0]) *
@@ -337,10 +332,7 @@ class fast_map {
   }
   // The buckets that hold every site within `reach` of the block.
   void bucket_range(const point_block& b, float reach, int32_t lob[3], int32_t hib[3]) const {
-    for (int c = 0; c < 3; ++c) {
-      lob[c] = bucket_coord(b.blo[c] - reach, c);
-      hib[c] = bucket_coord(b.bhi[c] + reach, c);
-    }
+    for (int c = 0; c < 3; ++c) bucket_span(b.blo[c], b.bhi[c], reach, slack_, origin_[c], bin_, nbin_[c], lob[c], hib[c]);
   }
 
   static bool overlaps(const site& s, const int32_t lo[3], const int32_t hi[3]) {
@@ -400,7 +392,7 @@ class fast_map {
     uint32_t inside = 0;  // sites within the shells searched so far
     for (int32_t k = 0; k <= kmax; ++k) {
       const float useful = std::min(best, no_atom_distance);
-      if (static_cast<float>(k - 1) * bin_ - rmax_ > useful + margin(useful)) break;
+      if (static_cast<float>(k - 1) * bin_ - rmax_ - slack_ > useful) break;
       int32_t lo[3], hi[3];
       for (int c = 0; c < 3; ++c) lo[c] = std::max(0, b[c] - k), hi[c] = std::min(nbin_[c] - 1, b[c] + k);
       const uint32_t now = sites_in(lo, hi);
@@ -452,7 +444,7 @@ class fast_map {
   // block; when none can, every point keeps the start distance.
   bool within_reach(const point_block& b) const {
     int32_t lob[3], hib[3];
-    bucket_range(b, no_atom_distance + rmax_ + margin(no_atom_distance), lob, hib);
+    bucket_range(b, no_atom_distance + rmax_, lob, hib);
     return sites_in(lob, hib) > 0;
   }
 
@@ -480,25 +472,24 @@ class fast_map {
   }
 
   // Lists binned site t as a candidate of the block when it applies to a
-  // point of the block and its lower bound over the block is within `limit`.
-  void consider(const point_block& b, uint32_t t, float limit) {
+  // point of the block and its lower bound over the block is within `bound`.
+  void consider(const point_block& b, uint32_t t, float bound) {
     const site& s = binned_[t];
     if (!overlaps(s, b.ilo, b.ihi)) return;
     const float lb = nearest_in_box(s.x, b.blo, b.bhi) - s.r;
-    if (lb <= limit) cand_.push_back((static_cast<uint64_t>(float_order(lb)) << 32) | t);
+    if (lb <= bound) cand_.push_back((static_cast<uint64_t>(float_order(lb)) << 32) | t);
   }
 
   // The sites that can reach the bound, sorted by their lower bound over
   // the block, from the buckets around it.
   void gather_candidates(const point_block& b, float bound) {
-    const float limit = bound + margin(bound);
     int32_t lob[3], hib[3];
-    bucket_range(b, limit + rmax_, lob, hib);
+    bucket_range(b, bound + rmax_, lob, hib);
     for (int32_t z = lob[2]; z <= hib[2]; ++z) {
       for (int32_t y = lob[1]; y <= hib[1]; ++y) {
         const uint32_t t0 = start_[bucket_index(lob[0], y, z)];
         const uint32_t t1 = start_[bucket_index(hib[0], y, z) + 1];
-        for (uint32_t t = t0; t < t1; ++t) consider(b, t, limit);
+        for (uint32_t t = t0; t < t1; ++t) consider(b, t, bound);
       }
     }
     std::sort(cand_.begin(), cand_.end());
@@ -558,7 +549,7 @@ class fast_map {
     ++evaluations_;
     if (d < q.best || (d == q.best && s.key < q.best_key)) {
       q.best = d, q.best_key = s.key, q.best_site = t;
-      q.stop = float_order(q.best + margin(q.best));
+      q.stop = float_order(q.best);
     }
   }
 
@@ -601,12 +592,10 @@ class fast_map {
         for (int32_t k = b.ilo[2]; k <= b.ihi[2]; ++k) {
           const std::size_t p = gridi_.index(i, j, k);
           point_search q{{gridi_.x[p], gridi_.y[p], gridi_.z[p]}, i, j, k};
-          q.stop = float_order(q.best + margin(q.best));
+          q.stop = float_order(q.best);
           if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
           if (tree_block_) {
-            // No site beyond the block's bound can win.
-            const float limit = std::min(q.best, bound);
-            q.stop = std::min(q.stop, float_order(limit + margin(limit)));
+            q.stop = std::min(q.stop, float_order(bound));  // no site beyond the bound can win
             search_tree(q);
           }
           for (uint64_t c : cand_) {
@@ -633,7 +622,7 @@ class fast_map {
   // that its points are better searched one by one in the tree.
   bool wants_tree(const point_block& b, float bound) {
     int32_t lob[3], hib[3];
-    bucket_range(b, bound + margin(bound) + rmax_, lob, hib);
+    bucket_range(b, bound + rmax_, lob, hib);
     int64_t points = 1;
     for (int c = 0; c < 3; ++c) points *= b.ihi[c] - b.ilo[c] + 1;
     const int64_t nearby = sites_in(lob, hib);
