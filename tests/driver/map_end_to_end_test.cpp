@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <regex>
 
 #include "support/run_program.hpp"
 
@@ -34,13 +33,13 @@ TEST(EndToEndMaps, EveryStructureWritesAMapThatReadsBack) {
     fs::copy_file(entry.path(), dir / name, fs::copy_options::overwrite_existing);
     auto run = run_program(PORVANE_BINARY, {"-f", name}, dir);
     ASSERT_EQ(run.status, 0) << name << run.err;
-    std::smatch points;
-    ASSERT_TRUE(std::regex_search(run.out, points, std::regex("Number of gridpoints: +([0-9]+)")));
+    const std::size_t points = run.out.find("Number of gridpoints:");
+    ASSERT_NE(points, std::string::npos) << name;
     const std::string map = read_file(dir / (entry.path().stem().string() + "_channel_2.0.map"));
     ASSERT_GT(map.size(), 1024u) << name;
 
     const int32_t nc = word_i(map, 1), nr = word_i(map, 2), ns = word_i(map, 3);
-    EXPECT_EQ(static_cast<long>(nc) * nr * ns, std::stol(points[1])) << name;
+    EXPECT_EQ(static_cast<long>(nc) * nr * ns, std::stol(run.out.substr(points + 21))) << name;
     EXPECT_EQ(map.size(), 1024u + 4u * static_cast<std::size_t>(nc * nr * ns)) << name;
     EXPECT_EQ(word_i(map, 4), 2) << name;                                 // mode: 32-bit reals
     for (int w = 5; w <= 7; ++w) EXPECT_EQ(word_i(map, w), 0) << name;    // start indices
