@@ -30,7 +30,8 @@ float estimate_map_minutes(const run_flags& flags, const crystal_record& celli,
   const fast_map_stats st = distance_map_fast(celli, copies, gridi, estimate_rows);
   float seconds = t_copies + st.setup_seconds;
   if (st.blocks_done > 0) {
-    seconds += st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
+    seconds +=
+        st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
   }
   return seconds / 60.0f;
 }
@@ -111,8 +112,7 @@ namespace {
 template <class Copy, class AtomDone>
 void for_each_copy(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
                    Copy&& copy, AtomDone&& atom_done) {
-  const auto stored =
-      static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  const auto stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
   const int32_t natom = std::min(map_atom_loop_count(atoms.count, flags), stored);
   const int32_t nsym = stored_count(celli.nsym, maxsymops);
   const int32_t nncs = stored_count(celli.nncs, maxncsops);
@@ -155,7 +155,8 @@ std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal
 int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,
                           const atom_store& atoms) {
   int64_t n = 0;
-  for_each_copy(flags, celli, atoms, [&n](int32_t, int32_t, int32_t) { ++n; }, [](int32_t) {});
+  for_each_copy(
+      flags, celli, atoms, [&n](int32_t, int32_t, int32_t) { ++n; }, [](int32_t) {});
   return n;
 }
 
@@ -167,8 +168,8 @@ int64_t map_memory_bytes(int64_t ncopies, int64_t nsites, int64_t npoints) {
          nsites * fast_map_site_bytes + fast_map_table_bytes;
 }
 
-void check_map_memory(const run_flags& flags, const crystal_record& celli,
-                      const atom_store& atoms, const int32_t gridmax[3]) {
+void check_map_memory(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
+                      const int32_t gridmax[3]) {
   const int64_t ncopies = count_atom_copies(flags, celli, atoms);
   const int64_t bytes = map_memory_bytes(ncopies, typical_sites * ncopies, grid_points(gridmax));
   if (bytes <= map_memory_limit) return;
@@ -193,9 +194,8 @@ void distance_map_literal(const cell_frame& frame, const atom_store& atoms,
   }
 }
 
-void write_map_completion(const run_params& params, const run_flags& flags,
-                          const run_state& state, float seconds, const coord_range& range,
-                          int32_t moved) {
+void write_map_completion(const run_params& params, const run_flags& flags, const run_state& state,
+                          float seconds, const coord_range& range, int32_t moved) {
   report().free(" ");
   report().line("(' Map calculation completed in: ',f12.2,' seconds (',f10.2,' minutes).')",
                 seconds, seconds / 60.0f);
@@ -205,7 +205,8 @@ void write_map_completion(const run_params& params, const run_flags& flags,
     report().free("Gridsize ", state.gridmax[0], state.gridmax[1], state.gridmax[2]);
     report().free("Minimum coord is ", range.lo[0], range.lo[1], range.lo[2]);
     report().free("Maximum coord is ", range.hi[0], range.hi[1], range.hi[2]);
-    report().free(moved, " atoms were near cell edges and were moved to the other side of the unit cell.");
+    report().free(moved,
+                  " atoms were near cell edges and were moved to the other side of the unit cell.");
   }
 }
 
@@ -238,7 +239,8 @@ void apply_time_budget(run_params& params, const run_flags& flags, const crystal
                        coord_range& range) {
   float est = estimate_map_minutes(flags, celli, atoms, gridi);
   report().line(
-      "('    Est. time to calculate distance map:',F10.2,' minutes, with maxtime: ',F6.2,' minutes.')",
+      "('    Est. time to calculate distance map:',F10.2,' minutes, with maxtime: ',F6.2,' "
+      "minutes.')",
       est, params.maxtime);
   if (!(est > params.maxtime) || flags.f != 0) return;
 

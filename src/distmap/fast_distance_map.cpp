@@ -25,14 +25,14 @@ namespace porvane {
 // time and memory it takes.
 namespace {
 
-constexpr float block_span = 4.0f;          // aimed-for block edge (Å), about an atom spacing
-constexpr long min_block_edge = 2;          // grid points per block edge, at least
-constexpr long max_block_edge = 6;          // and at most
-constexpr double min_bucket = 4.0;          // smallest bucket edge (Å)
-constexpr double bucket_spacing = 1.6;      // bucket edge over the mean spacing of the copies:
-                                            // about four direct positions per bucket
-constexpr double max_buckets = 8.0e6;       // bucket table entries at most
-constexpr double bucket_growth = 1.25;      // bucket edge growth until the table fits
+constexpr float block_span = 4.0f;      // aimed-for block edge (Å), about an atom spacing
+constexpr long min_block_edge = 2;      // grid points per block edge, at least
+constexpr long max_block_edge = 6;      // and at most
+constexpr double min_bucket = 4.0;      // smallest bucket edge (Å)
+constexpr double bucket_spacing = 1.6;  // bucket edge over the mean spacing of the copies:
+                                        // about four direct positions per bucket
+constexpr double max_buckets = 8.0e6;   // bucket table entries at most
+constexpr double bucket_growth = 1.25;  // bucket edge growth until the table fits
 // A block whose neighbourhood holds more sites than this many per point
 // (points far from a compact group of atoms, where a sorted list of them
 // costs more than it saves) is searched point by point in a tree of site
@@ -54,10 +54,10 @@ constexpr int64_t tree_payback = 16;
 namespace {
 
 struct site {
-  float x[3];      // orthogonal position (Å)
-  float r;         // atom radius (Å)
-  uint32_t key;    // 2 × copy + (0 direct, 1 image): the order of the literal loops
-  int16_t lo[3];   // grid-index box on which the site applies
+  float x[3];     // orthogonal position (Å)
+  float r;        // atom radius (Å)
+  uint32_t key;   // 2 × copy + (0 direct, 1 image): the order of the literal loops
+  int16_t lo[3];  // grid-index box on which the site applies
   int16_t hi[3];
 };
 static_assert(sizeof(site) == fast_map_site_bytes);
@@ -96,17 +96,17 @@ struct tree_node {
   float lo[3], hi[3];  // bounding box of the sites' positions (Å)
   float rmax;          // largest radius of the sites
   uint32_t begin, end;
-  uint32_t right;      // 0 for a leaf
+  uint32_t right;  // 0 for a leaf
 };
 
 // The search for the nearest site of one grid point.
 struct point_search {
-  float x[3];                   // the point's position (Å)
-  int32_t i, j, k;              // its grid indices
+  float x[3];       // the point's position (Å)
+  int32_t i, j, k;  // its grid indices
   float best = no_atom_distance;
-  int64_t best_key = -1;        // the start value: a copy must be strictly nearer
+  int64_t best_key = -1;  // the start value: a copy must be strictly nearer
   int64_t best_site = -1;
-  uint32_t stop = 0;            // sites whose lower bound orders above this cannot win
+  uint32_t stop = 0;  // sites whose lower bound orders above this cannot win
 };
 
 // A box of grid indices and the box of its points' positions.
@@ -158,8 +158,8 @@ class fast_map {
   const std::vector<atom_copy>& copies_;
   grid_store& gridi_;
   int32_t n_[3];
-  std::vector<shift_run> runs_[3];      // image-shift runs of the copy at hand
-  float rmax_ = 0.0f;                   // largest radius of a copy
+  std::vector<shift_run> runs_[3];  // image-shift runs of the copy at hand
+  float rmax_ = 0.0f;               // largest radius of a copy
   // Buckets: sites in bucket order, bucket b holding binned_[start_[b] .. start_[b+1]).
   float origin_[3] = {0, 0, 0};
   float bin_ = 4.0f;
@@ -172,15 +172,15 @@ class fast_map {
   // Blocks of block_edge_ points per axis, about block_span across.
   int32_t block_edge_ = 4;
   int32_t nb_[3] = {0, 0, 0};
-  std::vector<int32_t> block_winner_;   // a copy that won a point of the block
-  std::vector<uint64_t> cand_;          // (lower bound, binned site) of the block
-  bool tree_block_ = false;             // the block's points are searched in the tree
-  std::vector<tree_node> tree_;         // built when a block first needs it
-  std::vector<uint32_t> tree_order_;    // binned sites in the order of the tree
-  bool tree_failed_ = false;            // the tree would not fit the memory limit
-  int64_t listed_ = 0;                  // sites gathered by blocks that wanted the tree
+  std::vector<int32_t> block_winner_;  // a copy that won a point of the block
+  std::vector<uint64_t> cand_;         // (lower bound, binned site) of the block
+  bool tree_block_ = false;            // the block's points are searched in the tree
+  std::vector<tree_node> tree_;        // built when a block first needs it
+  std::vector<uint32_t> tree_order_;   // binned sites in the order of the tree
+  bool tree_failed_ = false;           // the tree would not fit the memory limit
+  int64_t listed_ = 0;                 // sites gathered by blocks that wanted the tree
   int64_t evaluations_ = 0;
-  float slack_ = bucket_slack;          // widening of bucket ranges (Å)
+  float slack_ = bucket_slack;  // widening of bucket ranges (Å)
 
   // Calls emit(site) for the direct site of copy ci and then for each of
   // its image sites, in that order.
@@ -189,14 +189,18 @@ class fast_map {
     const atom_copy& cp = copies_[ci];
     const auto key = static_cast<uint32_t>(2 * ci);
     const auto i16 = [](int32_t v) { return static_cast<int16_t>(v); };
-    emit(site{{cp.x[0], cp.x[1], cp.x[2]}, cp.r, key, {0, 0, 0}, {i16(n_[0]), i16(n_[1]), i16(n_[2])}});
+    emit(site{
+        {cp.x[0], cp.x[1], cp.x[2]}, cp.r, key, {0, 0, 0}, {i16(n_[0]), i16(n_[1]), i16(n_[2])}});
     for (int c = 0; c < 3; ++c) image_shift_runs(cp.f[c], n_[c], runs_[c]);
     for (const shift_run& ra : runs_[0]) {
       for (const shift_run& rb : runs_[1]) {
         for (const shift_run& rc : runs_[2]) {
           if (ra.h == 0 && rb.h == 0 && rc.h == 0) continue;
           const int32_t h[3] = {ra.h, rb.h, rc.h};
-          site img{{0, 0, 0}, cp.r, key + 1, {i16(ra.lo), i16(rb.lo), i16(rc.lo)},
+          site img{{0, 0, 0},
+                   cp.r,
+                   key + 1,
+                   {i16(ra.lo), i16(rb.lo), i16(rc.lo)},
                    {i16(ra.hi), i16(rb.hi), i16(rc.hi)}};
           image_position(frame_, cp.f, h, img.x);
           emit(img);
@@ -209,7 +213,8 @@ class fast_map {
   void choose_block_edge(double grid_volume, std::size_t npts) {
     const double spacing = std::cbrt(grid_volume / static_cast<double>(npts));
     const double points = std::clamp(block_span / spacing, 0.0, 1000.0);
-    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(points), min_block_edge, max_block_edge));
+    block_edge_ =
+        static_cast<int32_t>(std::clamp(std::lround(points), min_block_edge, max_block_edge));
   }
 
   // Buckets of about bucket_spacing times the mean spacing of the copies
@@ -267,8 +272,8 @@ class fast_map {
         ++nsites;
       });
     }
-    const int64_t bytes = map_memory_bytes(static_cast<int64_t>(copies_.size()), nsites,
-                                           static_cast<int64_t>(npts));
+    const int64_t bytes =
+        map_memory_bytes(static_cast<int64_t>(copies_.size()), nsites, static_cast<int64_t>(npts));
     if (bytes > map_memory_limit)
       fatal_stop("the distance map of " + std::to_string(copies_.size()) + " atom copies needs " +
                  std::to_string(nsites) + " search sites, more memory than allowed");
@@ -316,12 +321,15 @@ class fast_map {
   uint32_t sites_in(const int32_t lo[3], const int32_t hi[3]) const {
     const std::size_t sx = nbin_[0] + 1, sy = nbin_[1] + 1;
     auto at = [&](int32_t i, int32_t j, int32_t k) { return below_[i + sx * (j + sy * k)]; };
-    const int32_t i0 = lo[0], j0 = lo[1], k0 = lo[2], i1 = hi[0] + 1, j1 = hi[1] + 1, k1 = hi[2] + 1;
+    const int32_t i0 = lo[0], j0 = lo[1], k0 = lo[2], i1 = hi[0] + 1, j1 = hi[1] + 1,
+                  k1 = hi[2] + 1;
     return at(i1, j1, k1) - at(i0, j1, k1) - at(i1, j0, k1) + at(i0, j0, k1) - at(i1, j1, k0) +
            at(i0, j1, k0) + at(i1, j0, k0) - at(i0, j0, k0);
   }
 
-  int32_t bucket_coord(float v, int c) const { return bucket_coordinate(v, origin_[c], bin_, nbin_[c]); }
+  int32_t bucket_coord(float v, int c) const {
+    return bucket_coordinate(v, origin_[c], bin_, nbin_[c]);
+  }
   std::size_t bucket_index(int32_t i, int32_t j, int32_t k) const {
     return static_cast<std::size_t>(i) +
            static_cast<std::size_t>(nbin_[0]) *
@@ -332,7 +340,8 @@ class fast_map {
   }
   // The buckets that hold every site within `reach` of the block.
   void bucket_range(const point_block& b, float reach, int32_t lob[3], int32_t hib[3]) const {
-    for (int c = 0; c < 3; ++c) bucket_span(b.blo[c], b.bhi[c], reach, slack_, origin_[c], bin_, nbin_[c], lob[c], hib[c]);
+    for (int c = 0; c < 3; ++c)
+      bucket_span(b.blo[c], b.bhi[c], reach, slack_, origin_[c], bin_, nbin_[c], lob[c], hib[c]);
   }
 
   static bool overlaps(const site& s, const int32_t lo[3], const int32_t hi[3]) {
@@ -394,7 +403,8 @@ class fast_map {
       const float useful = std::min(best, no_atom_distance);
       if (static_cast<float>(k - 1) * bin_ - rmax_ - slack_ > useful) break;
       int32_t lo[3], hi[3];
-      for (int c = 0; c < 3; ++c) lo[c] = std::max(0, b[c] - k), hi[c] = std::min(nbin_[c] - 1, b[c] + k);
+      for (int c = 0; c < 3; ++c)
+        lo[c] = std::max(0, b[c] - k), hi[c] = std::min(nbin_[c] - 1, b[c] + k);
       const uint32_t now = sites_in(lo, hi);
       if (now == inside) continue;
       inside = now;
@@ -436,7 +446,8 @@ class fast_map {
         }
       }
     }
-    for (int c = 0; c < 3; ++c) b.finite = b.finite && std::isfinite(b.blo[c]) && std::isfinite(b.bhi[c]);
+    for (int c = 0; c < 3; ++c)
+      b.finite = b.finite && std::isfinite(b.blo[c]) && std::isfinite(b.bhi[c]);
     return b;
   }
 
@@ -495,19 +506,22 @@ class fast_map {
     std::sort(cand_.begin(), cand_.end());
   }
 
-
   // The tree over every site with finite coordinates (the others are never
   // nearer than anything): boxes split at the median of their widest axis.
   // Returns false, leaving no tree, when it would not fit the memory limit.
   bool build_tree() {
     const int64_t nsites = static_cast<int64_t>(binned_.size());
-    const int64_t tree_bytes = nsites * 4 + (2 * nsites / (tree_leaf_sites / 2) + 1) * int64_t{sizeof(tree_node)};
+    const int64_t tree_bytes =
+        nsites * 4 + (2 * nsites / (tree_leaf_sites / 2) + 1) * int64_t{sizeof(tree_node)};
     if (map_memory_bytes(static_cast<int64_t>(copies_.size()), nsites,
-                         static_cast<int64_t>(gridi_.points())) + tree_bytes > map_memory_limit)
+                         static_cast<int64_t>(gridi_.points())) +
+            tree_bytes >
+        map_memory_limit)
       return false;
     for (uint32_t t = 0; t < binned_.size(); ++t) {
       const float* x = binned_[t].x;
-      if (std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2])) tree_order_.push_back(t);
+      if (std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2]))
+        tree_order_.push_back(t);
     }
     tree_.reserve(2 * tree_order_.size() / (tree_leaf_sites / 2) + 1);
     build_node(0, static_cast<uint32_t>(tree_order_.size()));
@@ -524,7 +538,8 @@ class fast_map {
     for (uint32_t t = begin; t < end; ++t) {
       const site& st = binned_[tree_order_[t]];
       node.rmax = std::max(node.rmax, st.r);
-      for (int c = 0; c < 3; ++c) node.lo[c] = std::min(node.lo[c], st.x[c]), node.hi[c] = std::max(node.hi[c], st.x[c]);
+      for (int c = 0; c < 3; ++c)
+        node.lo[c] = std::min(node.lo[c], st.x[c]), node.hi[c] = std::max(node.hi[c], st.x[c]);
     }
     tree_.push_back(node);
     if (end - begin <= tree_leaf_sites) return at;
@@ -532,8 +547,9 @@ class fast_map {
     for (int c = 1; c < 3; ++c)
       if (node.hi[c] - node.lo[c] > node.hi[axis] - node.lo[axis]) axis = c;
     const uint32_t mid = begin + (end - begin) / 2;
-    std::nth_element(tree_order_.begin() + begin, tree_order_.begin() + mid, tree_order_.begin() + end,
-                     [&](uint32_t a, uint32_t b) { return binned_[a].x[axis] < binned_[b].x[axis]; });
+    std::nth_element(
+        tree_order_.begin() + begin, tree_order_.begin() + mid, tree_order_.begin() + end,
+        [&](uint32_t a, uint32_t b) { return binned_[a].x[axis] < binned_[b].x[axis]; });
     build_node(begin, mid);
     const uint32_t right = build_node(mid, end);
     tree_[at].right = right;
@@ -639,7 +655,8 @@ class fast_map {
     const point_block b = make_block(bi, bj, bk);
     const std::size_t bidx =
         static_cast<std::size_t>(bk) +
-        static_cast<std::size_t>(nb_[2]) * (static_cast<std::size_t>(bj) + static_cast<std::size_t>(nb_[1]) * bi);
+        static_cast<std::size_t>(nb_[2]) *
+            (static_cast<std::size_t>(bj) + static_cast<std::size_t>(nb_[1]) * bi);
     cand_.clear();
     tree_block_ = false;
     float bound = no_atom_distance;
@@ -654,9 +671,8 @@ class fast_map {
 
 }  // namespace
 
-fast_map_stats distance_map_fast(const cell_frame& frame,
-                                 const std::vector<atom_copy>& copies, grid_store& gridi,
-                                 int32_t sample_rows) {
+fast_map_stats distance_map_fast(const cell_frame& frame, const std::vector<atom_copy>& copies,
+                                 grid_store& gridi, int32_t sample_rows) {
   const float t0 = processor_seconds();
   fast_map fm(frame, copies, gridi);
   const float t1 = processor_seconds();

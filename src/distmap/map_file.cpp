@@ -51,12 +51,13 @@ void warn_other_cell(const std::string& path, const float map_cell[6], const flo
   for (int c = 0; c < 6; ++c)
     same = same && std::fabs(map_cell[c] - cell[c]) <= 1.0e-5f * std::max(1.0f, std::fabs(cell[c]));
   if (same) return;
-  std::string text = "warning: the cell of map file " + path + " (" +
-                     formatted_text("(3f9.3,3f7.2)", {map_cell[0], map_cell[1], map_cell[2],
-                                                      map_cell[3], map_cell[4], map_cell[5]}) +
-                     ") differs from the cell of the structure (" +
-                     formatted_text("(3f9.3,3f7.2)", {cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]}) +
-                     "); the map's cell is used";
+  std::string text =
+      "warning: the cell of map file " + path + " (" +
+      formatted_text("(3f9.3,3f7.2)", {map_cell[0], map_cell[1], map_cell[2], map_cell[3],
+                                       map_cell[4], map_cell[5]}) +
+      ") differs from the cell of the structure (" +
+      formatted_text("(3f9.3,3f7.2)", {cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]}) +
+      "); the map's cell is used";
   diagnostic(text);
 }
 
@@ -106,8 +107,8 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
   CMap_io::ccp4_cmap_close(mf);
 }
 
-void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame,
-                       grid_store& gridi, run_state& state) {
+void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
+                       run_state& state) {
   report().free("Reading previously written distance map...Assuming a gridsize of ",
                 params.gridsize);
   const std::string path = map_file_path(state.mapfile);

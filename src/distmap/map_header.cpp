@@ -16,7 +16,7 @@ namespace porvane {
 namespace {
 
 constexpr std::size_t header_bytes = 1024;
-constexpr int32_t max_labels = 10;    // 80-character labels in words 57-256
+constexpr int32_t max_labels = 10;  // 80-character labels in words 57-256
 constexpr int32_t float32_mode = 2;
 constexpr unsigned char big_endian_stamp = 0x11;  // first byte of word 54
 
@@ -57,7 +57,8 @@ long read_header_bytes(const std::string& path, unsigned char* bytes) {
     return -1;
   }
   const off_t size = lseek(fd, 0, SEEK_END);
-  const ssize_t got = size >= static_cast<off_t>(header_bytes) ? pread(fd, bytes, header_bytes, 0) : 0;
+  const ssize_t got =
+      size >= static_cast<off_t>(header_bytes) ? pread(fd, bytes, header_bytes, 0) : 0;
   close(fd);
   return got == static_cast<ssize_t>(header_bytes) ? static_cast<long>(size) : -1;
 }
@@ -87,7 +88,8 @@ std::optional<map_header> check_map_header(const std::string& path) {
   bool axis_seen[3] = {false, false, false};
   for (int c = 0; c < 3; ++c) {
     const int32_t a = h.axes[c];
-    if (a < 1 || a > 3 || axis_seen[a - 1]) w.wrong("axis order", 17 + c, ": not an order of 1, 2, 3");
+    if (a < 1 || a > 3 || axis_seen[a - 1])
+      w.wrong("axis order", 17 + c, ": not an order of 1, 2, 3");
     axis_seen[a - 1] = true;
   }
   // The map must fit the grid 0..n of its sampling, n at most maxgrid, so
@@ -103,8 +105,8 @@ std::optional<map_header> check_map_header(const std::string& path) {
               ": the map does not fit the grid 0.." + std::to_string(h.sampling[c]));
   }
   if (h.nsymbt < 0) w.wrong("symmetry bytes", 24, ", below 0");
-  const int64_t needed = int64_t{header_bytes} + h.nsymbt +
-                         int64_t{4} * h.count[0] * h.count[1] * h.count[2];
+  const int64_t needed =
+      int64_t{header_bytes} + h.nsymbt + int64_t{4} * h.count[0] * h.count[1] * h.count[2];
   if (size < needed)
     fatal_stop("map file " + path + " holds " + std::to_string(size) + " bytes, fewer than the " +
                std::to_string(needed) + " its header describes");

@@ -80,8 +80,8 @@ void report_contents_seqres(const crystal_record& celli, float psv) {
   const int32_t counts[3] = {celli.nprotres, celli.nnucres, celli.nothres};
   for (int i = 0; i < 3 && nres != 0; ++i)
     share[i] = 100.0f * static_cast<float>(counts[i]) / static_cast<float>(nres);
-  report().line("('   Composition (% protein/nucleic acid/unknown): ',f6.2,x,f6.2,x,f6.2)", share[0],
-                share[1], share[2]);
+  report().line("('   Composition (% protein/nucleic acid/unknown): ',f6.2,x,f6.2,x,f6.2)",
+                share[0], share[1], share[2]);
   report().line("('   Partial specific volume estimate (cc/g, based on fraction prot/nuc): ',f4.2)",
                 psv);
   print_vm(celli);
@@ -154,8 +154,8 @@ void report_unit_shape(const bio_unit& unit, const unit_tensor& t) {
       unit.anisotropy);
 }
 
-void report_unit(int32_t b, const bio_unit& unit, const unit_tensor& t,
-                 const crystal_record& celli, const run_flags& flags) {
+void report_unit(int32_t b, const bio_unit& unit, const unit_tensor& t, const crystal_record& celli,
+                 const run_flags& flags) {
   print_unit(b, unit);
   const std::vector<char> ids = listed_chains(unit.chainlist);
   report_unit_chains(unit, celli, ids, flags);
@@ -226,8 +226,8 @@ structure_figures describe_structure(crystal_record& celli, const run_params& pa
   return figures;
 }
 
-void structure_report(const crystal_record& celli, const run_params& params,
-                      const run_flags& flags, const atom_store& atoms, const run_state& state,
+void structure_report(const crystal_record& celli, const run_params& params, const run_flags& flags,
+                      const atom_store& atoms, const run_state& state,
                       const structure_figures& figures) {
   report_crystal(celli);
   report().line("(' Contents of asymmetric unit:')");

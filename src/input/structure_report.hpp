@@ -27,8 +27,8 @@ structure_figures describe_structure(crystal_record& celli, const run_params& pa
 
 // Prints the crystal, contents, biological-unit and atom-type report of what
 // describe_structure computed.
-void structure_report(const crystal_record& celli, const run_params& params,
-                      const run_flags& flags, const atom_store& atoms, const run_state& state,
+void structure_report(const crystal_record& celli, const run_params& params, const run_flags& flags,
+                      const atom_store& atoms, const run_state& state,
                       const structure_figures& figures);
 
 // Prints the heteroatom policy's lines and returns whether the atoms are to

@@ -43,8 +43,7 @@ void unit_mass_and_centre(bio_unit& unit, const crystal_record& celli,
 // every operator, relative to the unit's centre: each product in single
 // precision, widened before it is added.
 unit_tensor gyration_sums(const bio_unit& unit, const crystal_record& celli,
-                          const atom_store& atoms, int32_t nslots,
-                          const std::vector<char>& ids) {
+                          const atom_store& atoms, int32_t nslots, const std::vector<char>& ids) {
   unit_tensor t;
   const int32_t nops = stored_count(unit.nops, maxbioops);
   for (char id : ids) {
