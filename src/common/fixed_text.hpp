@@ -36,7 +36,6 @@ struct fixed_text {
   }
   std::string_view view() const { return std::string_view(c.data(), N); }
   operator std::string_view() const { return view(); }  // NOLINT
-  std::string str() const { return std::string(c.data(), N); }
   // 1-based character access, as column numbers are given.
   char at(std::size_t pos1) const { return c[pos1 - 1]; }
   char& at(std::size_t pos1) { return c[pos1 - 1]; }

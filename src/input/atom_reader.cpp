@@ -47,7 +47,7 @@ struct atom_read {
   const text_file& file;
 
   int32_t k = 0;                    // slot of the current record (1-based)
-  int32_t ichain = 1;               // chain entry of the previous record's lookup
+  int32_t ichain = 0;               // chain entry (0-based) of the previous record's lookup
   fixed_text<1> current_alt{" "};   // alternate location chosen in this residue
   bool have_prev = false;           // slot k-1 holds a record
   int32_t prev_resseq = 0;          // its residue number
@@ -99,10 +99,10 @@ struct atom_read {
   // SEQRES list. Only HETATM records ask for the list: for them the answer
   // decides between atom and heteroatom.
   bool lookup_seqres(const atom_record& atom) {
-    for (int32_t e = 1; e <= celli.nchains; ++e)
-      if (celli.chain[e - 1].id == atom.chainid.view()) ichain = e;
+    for (int32_t e = 0; e < celli.nchains; ++e)
+      if (celli.chain[e].id == atom.chainid.view()) ichain = e;
     if (!(atom.recname == "HETATM")) return false;
-    const chain_entry& entry = celli.chain[ichain - 1];
+    const chain_entry& entry = celli.chain[ichain];
     const int32_t nres = stored_count(entry.nres, maxseqres);
     for (int32_t r = 0; r < nres; ++r)
       if (entry.seqres[r] == atom.resname.view()) return true;
@@ -178,33 +178,30 @@ struct atom_read {
   }
 };
 
-// Closes the residue run m over slots s..e (1-based, q records): the
-// pseudo-atom at the run's mean with the run's rms spread plus a margin.
-void close_residue_run(atom_store& atoms, int32_t m, int32_t s, int32_t e, int32_t q) {
-  float* pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
+// Closes run m of residue records, slots s..e (0-based; q = e - s + 1): the
+// pseudo-atom at the run's mean with the run's rms spread plus a margin, in
+// slot m, taking the residue of the run's last record.
+void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::size_t e) {
+  const auto q = static_cast<float>(e - s + 1);
+  float* pc = &atoms.pseudocoords[4 * m];
   float mean[3];
-  for (int c = 0; c < 3; ++c) mean[c] = pc[c] / static_cast<float>(q);
+  for (int c = 0; c < 3; ++c) mean[c] = pc[c] / q;
   pc[3] = 0.0f;
-  for (int32_t i = s; i <= e; ++i) {
-    const float* x = atoms.pdbdata[i - 1].xyz;
-    float dx = x[0] - mean[0];
-    float dy = x[1] - mean[1];
-    float dz = x[2] - mean[2];
+  for (std::size_t i = s; i <= e; ++i) {
+    const float* x = atoms.pdbdata[i].xyz;
+    const float dx = x[0] - mean[0], dy = x[1] - mean[1], dz = x[2] - mean[2];
     pc[3] = pc[3] + dx * dx + dy * dy + dz * dz;
   }
-  float rms = std::sqrt(pc[3] / static_cast<float>(q));
-  float radius = rms + pseudo_atom_margin;
+  const float radius = std::sqrt(pc[3] / q) + pseudo_atom_margin;
   for (int c = 0; c < 3; ++c) pc[c] = mean[c];
   pc[3] = radius;
 
-  const atom_record& last = atoms.pdbdata[e - 1];
-  fixed_text<3> resname = last.resname;
-  int32_t resseq = last.resseq;
-  atom_record& slot = atoms.pdbdata[m - 1];
-  for (int c = 0; c < 3; ++c) {
-    slot.xyz[c] = mean[c];
-    atoms.coords[3 * static_cast<std::size_t>(m - 1) + c] = mean[c];
-  }
+  // Slot m is at or before slot s: it is overwritten after every value read from it.
+  const atom_record& last = atoms.pdbdata[e];
+  const fixed_text<3> resname = last.resname;
+  const int32_t resseq = last.resseq;
+  atom_record& slot = atoms.pdbdata[m];
+  for (int c = 0; c < 3; ++c) slot.xyz[c] = atoms.coords[3 * m + c] = mean[c];
   slot.radius = radius;
   slot.resname = resname;
   slot.resseq = resseq;
@@ -213,30 +210,24 @@ void close_residue_run(atom_store& atoms, int32_t m, int32_t s, int32_t e, int32
 
 // Replaces the n records in use by one pseudo-atom per run of consecutive
 // slots with equal residue numbers.
-void coarse_grain(atom_store& atoms, int32_t n) {
-  atoms.pseudocoords.assign(4 * static_cast<std::size_t>(n), 0.0f);
-  auto& pd = atoms.pdbdata;
-  int32_t m = 1;
-  int32_t s = 1;
-  int32_t q = 1;
+void coarse_grain(atom_store& atoms, std::size_t n) {
+  atoms.pseudocoords.assign(4 * n, 0.0f);
+  const auto& pd = atoms.pdbdata;
+  std::size_t m = 0, s = 0;  // the run being summed and its first slot
   for (int c = 0; c < 3; ++c) atoms.pseudocoords[c] = pd[0].xyz[c];
-  for (int32_t j = 2; j <= n; ++j) {
-    float* pc;
-    if (pd[j - 1].resseq == pd[j - 2].resseq) {
-      ++q;
-      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
-      for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j - 1].xyz[c];
-    } else {
-      close_residue_run(atoms, m, s, j - 1, q);
+  for (std::size_t j = 1; j < n; ++j) {
+    if (pd[j].resseq != pd[j - 1].resseq) {
+      close_residue_run(atoms, m, s, j - 1);
       ++m;
-      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
-      for (int c = 0; c < 3; ++c) pc[c] = pd[j - 1].xyz[c];
-      q = 1;
       s = j;
+      for (int c = 0; c < 3; ++c) atoms.pseudocoords[4 * m + c] = pd[j].xyz[c];
+    } else {
+      float* pc = &atoms.pseudocoords[4 * m];
+      for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j].xyz[c];
     }
   }
-  close_residue_run(atoms, m, s, n, q);
-  atoms.count.npseudo = m;
+  close_residue_run(atoms, m, s, n - 1);
+  atoms.count.npseudo = static_cast<int32_t>(m + 1);
 }
 
 }  // namespace
@@ -292,7 +283,7 @@ void read_atoms(const std::string& pdbname, const run_params& params, atom_store
     report().free("File contains mainly alpha carbons or phosphorous atoms.");
   }
 
-  if (flags.cg != 0 && n > 0) coarse_grain(atoms, n);
+  if (flags.cg != 0 && n > 0) coarse_grain(atoms, static_cast<std::size_t>(n));
 }
 
 }  // namespace porvane
