@@ -154,8 +154,10 @@ class field_reader {
     if (n.kind == edit_kind::integer) {
       auto v = read_integer_field(field);
       if (!v) bad_number(field, first, nullptr);
-      if (auto* i = std::get_if<int32_t*>(&target)) **i = *v;
-      else **std::get_if<float*>(&target) = static_cast<float>(*v);
+      if (auto* i = std::get_if<int32_t*>(&target))
+        **i = *v;
+      else
+        **std::get_if<float*>(&target) = static_cast<float>(*v);
       return true;
     }
     auto v = read_real_field(field, n.decimals);
@@ -176,10 +178,9 @@ class field_reader {
   bool all_read() const { return next_ == targets_.size(); }
 
   [[noreturn]] void bad_number(const std::string& field, std::size_t first, const char* why) {
-    std::string msg = "cannot read a number in file " + std::string(where_.file) +
-                      ", line " + std::to_string(where_.line) + ", columns " +
-                      std::to_string(first) + "-" + std::to_string(first + field.size() - 1) +
-                      ": '" + field + "'";
+    std::string msg = "cannot read a number in file " + std::string(where_.file) + ", line " +
+                      std::to_string(where_.line) + ", columns " + std::to_string(first) + "-" +
+                      std::to_string(first + field.size() - 1) + ": '" + field + "'";
     if (why) msg += std::string(" (") + why + ")";
     io_failure(msg);
   }

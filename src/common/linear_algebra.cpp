@@ -19,8 +19,8 @@ void matinv(const float a[3][3], float b[3][3]) {
   const float a11 = a[0][0], a12 = a[0][1], a13 = a[0][2];
   const float a21 = a[1][0], a22 = a[1][1], a23 = a[1][2];
   const float a31 = a[2][0], a32 = a[2][1], a33 = a[2][2];
-  const float d = a11 * (a22 * a33 - a23 * a32) - a12 * (a21 * a33 - a23 * a31) +
-                  a13 * (a21 * a32 - a22 * a31);
+  const float d =
+      a11 * (a22 * a33 - a23 * a32) - a12 * (a21 * a33 - a23 * a31) + a13 * (a21 * a32 - a22 * a31);
   // One division per element: a singular matrix gives infinities or NaNs,
   // never a trap, and the callers only pass cells that have passed the
   // cell check of the header reader.

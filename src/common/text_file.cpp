@@ -52,8 +52,8 @@ bool text_file::next(std::string& record) {
   int c = std::fgetc(file_);
   if (c == EOF) {
     if (std::ferror(file_))
-      io_failure("error reading input file '" + name_ + "' after line " +
-                 std::to_string(line_) + ": " + std::strerror(errno));
+      io_failure("error reading input file '" + name_ + "' after line " + std::to_string(line_) +
+                 ": " + std::strerror(errno));
     return false;
   }
   // Keep the first `width_` bytes, skip the rest of the line.

@@ -5,8 +5,8 @@
 namespace porvane {
 
 void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
-                     const cell_frame& frame, const float x[3], const float f[3],
-                     grid_store& gridi, const int32_t gridmax[3], const atom_store& atoms) {
+                     const cell_frame& frame, const float x[3], const float f[3], grid_store& gridi,
+                     const int32_t gridmax[3], const atom_store& atoms) {
   const float r = atoms.pdbdata[static_cast<std::size_t>(a - 1)].radius;
   const int32_t* lo = params.boxlo;
   const int32_t* hi = params.boxhi;

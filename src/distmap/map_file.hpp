@@ -18,7 +18,7 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
 // the map's completion lines. A map whose header check_map_header refuses
 // ends the run with status 1 before the library opens it; a map of another
 // cell than the structure's is used with a warning on standard error.
-void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame,
-                       grid_store& gridi, run_state& state);
+void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
+                       run_state& state);
 
 }  // namespace porvane

@@ -30,7 +30,8 @@ void make_output_names(run_params& params, const run_flags& flags, run_state& st
     state.mapname = dir + base + "_chan.map";
   } else {
     const char* size_format = params.gridsize < 10.0f ? "(F3.1)" : "(F4.1)";
-    state.mapname = dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
+    state.mapname =
+        dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
   }
 }
 

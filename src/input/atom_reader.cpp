@@ -244,7 +244,8 @@ void read_atoms(const std::string& pdbname, const run_params& params, atom_store
 
   std::string record;
   bool first = false;
-  while (!first && file.next(record)) first = starts_with(record, "ATOM  ") || starts_with(record, "HETATM");
+  while (!first && file.next(record))
+    first = starts_with(record, "ATOM  ") || starts_with(record, "HETATM");
   if (first) {
     celli.mwatoms = 0.0f;
     celli.bsum = 0.0f;

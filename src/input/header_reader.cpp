@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "common/fixed_columns.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "common/text_file.hpp"
-#include "common/linear_algebra.hpp"
 #include "input/residue_mass_table.hpp"
 #include "input/space_group_table.hpp"
 #include "input/symmetry_library.hpp"

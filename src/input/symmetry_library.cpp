@@ -1,16 +1,17 @@
 #include "input/symmetry_library.hpp"
 
 // <cmath> must come before the library's unit-cell header.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
-
-#include "common/run_stop.hpp"
 
 #include <ccp4/ccp4_unitcell.h>
 #include <ccp4/csymlib.h>
 #include <ccp4/cvecmat.h>
+
+#include "common/run_stop.hpp"
 
 namespace porvane {
 
@@ -35,16 +36,16 @@ void cell_orthogonalisation(const float cell[6], float ro[3][3]) {
       library_failure("Zero cell dimension in CRYST1 record: cannot orthogonalise the cell");
   for (int i = 0; i < 3; ++i)
     if (!(cell[i] > 0.0f) || !std::isfinite(cell[i]))
-      library_failure(
-          "Cell edge in CRYST1 record is not positive: cannot orthogonalise the cell");
+      library_failure("Cell edge in CRYST1 record is not positive: cannot orthogonalise the cell");
   for (int i = 3; i < 6; ++i)
     if (!(cell[i] > 0.0f && cell[i] < 180.0f))
       library_failure(
           "Cell angle in CRYST1 record is not between 0 and 180 degrees: cannot "
-                     "orthogonalise the cell");
+          "orthogonalise the cell");
   if (!angles_close_a_cell(cell))
-    library_failure("Cell angles in CRYST1 record do not form a unit cell: cannot orthogonalise "
-                      "the cell");
+    library_failure(
+        "Cell angles in CRYST1 record do not form a unit cell: cannot orthogonalise "
+        "the cell");
 
   double dcell[6];
   for (int i = 0; i < 6; ++i) dcell[i] = cell[i];
