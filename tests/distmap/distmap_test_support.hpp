@@ -1,5 +1,4 @@
-// Crystals for the distance-map tests, read from PDB text as a run reads
-// them, a quiet call that swallows what the report writes, the program runner.
+// Crystals for the distance-map tests, read from PDB text as a run reads them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,22 +16,9 @@
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
 #include "common/linear_algebra.hpp"
-#include "support/run_program.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane::test {
-
-// Runs f with standard output captured; returns what the report wrote.
-template <class F>
-std::string quiet(F&& f) {
-  struct release {  // also when f throws
-    std::string* out;
-    ~release() { report().flush(), *out = ::testing::internal::GetCapturedStdout(); }
-  };
-  std::string out;
-  ::testing::internal::CaptureStdout();
-  { release guard{&out}; f(); }
-  return out;
-}
 
 // A crystal read from a CRYST1 record (cell in Å and degrees, space group)
 // and MTRIX records (rotations by an angle about (1, 1, 1), given-flags) as a
@@ -61,7 +47,7 @@ inline std::unique_ptr<crystal_record> make_crystal(const std::vector<double>& c
   int32_t nheader = 0;
   run_flags flags;
   run_params params;
-  quiet([&] { read_header(path, *celli, header, nheader, flags, params); });
+  testing::captured_report([&] { read_header(path, *celli, header, nheader, flags, params); });
   std::filesystem::remove(path);
   matinv(celli->fracmat, celli->orthmat);
   std::copy(shift.begin(), shift.end(), celli->fracshift);

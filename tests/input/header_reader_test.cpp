@@ -35,15 +35,13 @@ struct header_result {
 header_result read_path(const std::string& path, const run_flags& flags = {}) {
   header_result r;
   r.flags = flags;
-  ::testing::internal::CaptureStdout();
-  try {
-    read_header(path, *r.celli, r.header, r.nheader, r.flags, r.params);
-  } catch (const run_stop& stop) {
-    r.stop = stop.status;
-  }
-  report().flush();
-  std::fflush(stdout);
-  r.out = ::testing::internal::GetCapturedStdout();
+  r.out = testing::captured_report([&] {
+    try {
+      read_header(path, *r.celli, r.header, r.nheader, r.flags, r.params);
+    } catch (const run_stop& stop) {
+      r.stop = stop.status;
+    }
+  });
   return r;
 }
 

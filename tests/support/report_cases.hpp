@@ -8,9 +8,24 @@
 #include <string>
 #include <vector>
 
+#include "common/report_writer.hpp"
 #include "support/run_program.hpp"
 
 namespace porvane::testing {
+
+// Runs f with standard output captured (also when f throws); returns what
+// the report wrote there.
+template <class F>
+std::string captured_report(F&& f) {
+  struct release {
+    std::string* out;
+    ~release() { report().flush(), *out = ::testing::internal::GetCapturedStdout(); }
+  };
+  std::string out;
+  ::testing::internal::CaptureStdout();
+  { release guard{&out}; f(); }
+  return out;
+}
 
 struct report_case {
   std::string pdb;                   // input, relative to tests/data
