@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the normal build, then the whole suite
 # again in a build with AddressSanitizer (leak detection on, libccp4's own
-# leaks suppressed by tests/lsan.supp) and UndefinedBehaviorSanitizer.
+# leaks suppressed by scripts/lsan.supp) and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -11,5 +11,5 @@ scripts/setup.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPORVANE_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
-(cd build-sanitize && LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
+(cd build-sanitize && LSAN_OPTIONS="suppressions=$PWD/../scripts/lsan.supp" \
   ctest --output-on-failure -j"$jobs")

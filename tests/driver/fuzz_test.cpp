@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "support/run_program.hpp"
 
@@ -21,11 +22,8 @@ using testing::read_file;
 
 std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
