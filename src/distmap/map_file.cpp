@@ -38,7 +38,7 @@ std::string map_file_path(std::string_view name) {
 
 // A map is written over a regular file or a new one only: a FIFO would hold
 // the run until something reads it, a device would swallow the map.
-void refuse_special_file(const std::string& path) {
+void refuse_non_regular_file(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     fatal_stop("map file " + path + " exists and is not a regular file: the map is not written");
@@ -74,7 +74,7 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
   for (int c = 0; c < 3; ++c)
     if (g[c] < 0 || g[c] > maxgrid || g[c] > gridi.n[c])
       fatal_stop("map file " + path + " not written: the grid does not fit");
-  refuse_special_file(path);
+  refuse_non_regular_file(path);
 
   report().free("Writing header...");
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_WRONLY));
