@@ -569,31 +569,48 @@ class fast_map {
     }
   }
 
-  // The point's search through the tree, nearer boxes first; boxes whose
-  // lower bound is beyond the best are passed over.
-  void search_tree(point_search& q) {
+  // The point's search through the tree, nearer boxes first; boxes that
+  // cannot hold a site as near as the best (or the block's bound) are passed
+  // over.
+  // A box is passed over when its squared gap to the point exceeds the
+  // square of the best distance plus the box's largest radius, widened by a
+  // relative 1e-5 and 1e-6 Å: the comparison of squares rounds differently
+  // from the square root of a site's distance, and the widening keeps it
+  // short of any site that could still tie.
+  void search_tree(point_search& q, float bound) {
     struct pending {
       uint32_t node;
-      uint32_t bound;  // float_order of the box's lower bound
+      float gap2;  // squared distance from the point to the box
     };
     pending stack[2 * 64];  // two per level of a tree of at most 2^32 sites
     int depth = 0;
-    auto bound = [&](uint32_t n) {
-      return pending{n, float_order(nearest_in_box(q.x, tree_[n].lo, tree_[n].hi) - tree_[n].rmax)};
+    auto gap2 = [&](uint32_t n) {
+      float s = 0.0f;
+      for (int c = 0; c < 3; ++c) {
+        const float d = std::max({0.0f, tree_[n].lo[c] - q.x[c], q.x[c] - tree_[n].hi[c]});
+        s += d * d;
+      }
+      return pending{n, s};
     };
-    stack[depth++] = bound(0);
+    auto beyond = [&](const pending& p) {
+      const float reach = (std::min(q.best, bound) + tree_[p.node].rmax) * (1.0f + 1.0e-5f) + 1.0e-6f;
+      return p.gap2 > reach * reach;
+    };
+    stack[depth++] = gap2(0);
     while (depth > 0) {
       const pending top = stack[--depth];
-      if (top.bound > q.stop) continue;
+      if (beyond(top)) continue;
       const tree_node& node = tree_[top.node];
       if (node.right == 0) {
         for (uint32_t t = node.begin; t < node.end; ++t) offer(q, tree_order_[t]);
         continue;
       }
-      const pending left = bound(top.node + 1), right = bound(node.right);
-      const bool left_nearer = left.bound <= right.bound;  // the nearer box is opened first
-      stack[depth++] = left_nearer ? right : left;
-      stack[depth++] = left_nearer ? left : right;
+      const pending left = gap2(top.node + 1), right = gap2(node.right);
+      const bool left_nearer = left.gap2 <= right.gap2;  // the nearer box is opened first
+      const pending& first = left_nearer ? left : right;
+      const pending& second = left_nearer ? right : left;
+      if (!beyond(second)) stack[depth++] = second;
+      if (!beyond(first)) stack[depth++] = first;
     }
   }
 
@@ -610,10 +627,7 @@ class fast_map {
           point_search q{{gridi_.x[p], gridi_.y[p], gridi_.z[p]}, i, j, k};
           q.stop = float_order(q.best);
           if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
-          if (tree_block_) {
-            q.stop = std::min(q.stop, float_order(bound));  // no site beyond the bound can win
-            search_tree(q);
-          }
+          if (tree_block_) search_tree(q, bound);  // no site beyond the bound can win
           for (uint64_t c : cand_) {
             // The lower bound of this and every later site is beyond the best.
             if (static_cast<uint32_t>(c >> 32) > q.stop) break;
