@@ -18,12 +18,15 @@ namespace {
 constexpr std::size_t header_bytes = 1024;
 constexpr int32_t max_labels = 10;  // 80-character labels in words 57-256
 constexpr int32_t float32_mode = 2;
-constexpr unsigned char big_endian_stamp = 0x11;  // first byte of word 54
+// Word 54, the machine stamp: the high halves of its first two bytes give
+// the byte order of the reals and of the integers, 4 little-endian, 1
+// big-endian; a stamp of zeros (older maps) means this machine's order.
+constexpr unsigned little_endian = 4, big_endian = 1;
 
 class header_words {
  public:
   header_words(const std::string& path, const unsigned char* bytes)
-      : path_(path), bytes_(bytes), swap_(bytes[4 * 53] == big_endian_stamp) {}
+      : path_(path), bytes_(bytes), swap_(bytes[4 * 53] >> 4 == big_endian) {}
 
   int32_t word(int n) const {
     unsigned char b[4];
@@ -72,6 +75,12 @@ std::optional<map_header> check_map_header(const std::string& path) {
   const long size = read_header_bytes(path, bytes);
   if (size < 0 || std::memcmp(bytes + 4 * 52, "MAP ", 4) != 0) return std::nullopt;
   const header_words w(path, bytes);
+  // libccp4 converts by the stamp and divides by a size it lacks for an
+  // order it does not know: only the orders of IEEE reals pass.
+  const unsigned reals = bytes[4 * 53] >> 4, integers = bytes[4 * 53 + 1] >> 4;
+  const bool zeros = bytes[4 * 53] == 0 && bytes[4 * 53 + 1] == 0;
+  if (!zeros && !(reals == integers && (reals == little_endian || reals == big_endian)))
+    w.wrong("machine stamp", 54, ": not the byte order of IEEE reals and integers");
   map_header h;
   for (int c = 0; c < 3; ++c) {
     h.count[c] = w.word(1 + c);

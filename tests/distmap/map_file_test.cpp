@@ -115,6 +115,7 @@ TEST(MapFile, HeadersThatDoNotFitStopBeforeTheLibraryOpensTheFile) {
       {{{56, 256}}, library_fatal, "word 56 (number of labels) is 256"},
       {{{56, -1}}, library_fatal, "word 56 (number of labels) is -1"},
       {{{17, 3}}, library_fatal, "word 19 (axis order) is 3"},
+      {{{54, -1}}, library_fatal, "word 54 (machine stamp) is -1"},  // the library would divide by zero
       {{{24, 4000}}, library_fatal, "holds 1184 bytes, fewer than the 5184"},
       {{{1, 3}, {5, 2}, {6, 3}, {8, 4}, {9, 4}}, -1, ""}};  // fits: from (2, 3, 0)
   for (const auto& [words, status, field] : cases) {
