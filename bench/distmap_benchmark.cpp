@@ -30,7 +30,7 @@
 #include "distmap/unit_cell_grid.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
+#include "common/linear_algebra.hpp"
 
 using namespace porvane;
 
@@ -97,15 +97,14 @@ bool read_pdb(const char* name, crystal_record& c, atom_store& atoms, run_params
   run_flags flags;
   header_store header;
   int32_t nheader = 0;
-  const fixed_text<132> pdbname{name};
-  read_header(pdbname, c, header, nheader, flags, params);
-  read_atoms(pdbname, params, atoms, flags, c);
+  read_header(name, c, header, nheader, flags, params);
+  read_atoms(name, params, atoms, flags, c);
   matinv(c.fracmat, c.orthmat);
   std::fflush(stdout);
   dup2(saved, 1);
   close(null);
   close(saved);
-  return c.nsym > 0 && params.natoms > 0;
+  return c.nsym > 0 && atoms.count.natoms > 0;
 }
 
 long peak_kb() {
@@ -132,7 +131,7 @@ int main(int argc, char** argv) {
     a = celli.cell[0];
     b = celli.cell[1];
     cc = celli.cell[2];
-    natoms = params.natoms;
+    natoms = atoms.count.natoms;
   } else if (argc == 6) {
     a = std::strtof(argv[1], nullptr);
     b = std::strtof(argv[2], nullptr);
@@ -148,7 +147,7 @@ int main(int argc, char** argv) {
     make_atoms(atoms, celli, natoms, rng);
   }
   params.gridsize = gridsize;
-  params.natoms = natoms;
+  atoms.count.natoms = natoms;
   run_flags flags;
   int32_t gridmax[3];
   set_gridmax(params, celli, gridmax);
@@ -158,7 +157,7 @@ int main(int argc, char** argv) {
 
   const float t0 = processor_seconds();
   int32_t moved = 0;
-  const std::vector<atom_copy> copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+  const std::vector<atom_copy> copies = collect_atom_copies(flags, celli, atoms, false, moved);
   const fast_map_stats st = distance_map_fast(celli, copies, gridi);
   const float fast_seconds = processor_seconds() - t0;
 

@@ -18,4 +18,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build build -j"$(nproc)"
+jobs=$(nproc)
+[ "$jobs" -gt 4 ] && jobs=4
+cmake --build build -j"$jobs"

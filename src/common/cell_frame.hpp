@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "linear_algebra.hpp"
+
 namespace porvane {
 
 // Matrices are [row][column], single precision.
@@ -13,11 +15,6 @@ struct cell_frame {
   float fracshift[3] = {0, 0, 0};      // U: f = S·x + U
   float orthmat[3][3] = {};            // O = S⁻¹: x = O·(f − U)
 };
-
-// y = m · v, each row summed left to right: (m1·v1 + m2·v2) + m3·v3.
-inline void matrix_times(const float m[3][3], const float v[3], float y[3]) {
-  for (int r = 0; r < 3; ++r) y[r] = (m[r][0] * v[0] + m[r][1] * v[1]) + m[r][2] * v[2];
-}
 
 // xyz = orthmat · (f − fracshift).
 inline void frac_to_real(const cell_frame& frame, const float f[3], float xyz[3]) {

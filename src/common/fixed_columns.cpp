@@ -154,19 +154,23 @@ class field_reader {
     if (n.kind == edit_kind::integer) {
       auto v = read_integer_field(field);
       if (!v) bad_number(field, first, nullptr);
-      if (auto* i = std::get_if<int32_t*>(&target)) **i = *v;
-      else **std::get_if<float*>(&target) = static_cast<float>(*v);
+      if (auto* i = std::get_if<int32_t*>(&target))
+        **i = *v;
+      else
+        **std::get_if<float*>(&target) = static_cast<float>(*v);
       return true;
     }
     auto v = read_real_field(field, n.decimals);
     if (!v) bad_number(field, first, nullptr);
+    // NaN, Inf or a value beyond the single-precision range has no place in
+    // a coordinate file: nothing computed from it would mean anything.
+    if (!std::isfinite(*v)) bad_number(field, first, "not a finite number");
     if (auto* f = std::get_if<float*>(&target)) {
       **f = *v;
     } else {
       // A real field read into an integer: its integer part.
-      float r = *v;
-      if (!std::isfinite(r) || std::fabs(r) >= 2147483648.0f) bad_number(field, first, nullptr);
-      **std::get_if<int32_t*>(&target) = static_cast<int32_t>(r);
+      if (std::fabs(*v) >= 2147483648.0f) bad_number(field, first, nullptr);
+      **std::get_if<int32_t*>(&target) = static_cast<int32_t>(*v);
     }
     return true;
   }
@@ -174,10 +178,9 @@ class field_reader {
   bool all_read() const { return next_ == targets_.size(); }
 
   [[noreturn]] void bad_number(const std::string& field, std::size_t first, const char* why) {
-    std::string msg = "porvane: cannot read a number in file " + std::string(where_.file) +
-                      ", line " + std::to_string(where_.line) + ", columns " +
-                      std::to_string(first) + "-" + std::to_string(first + field.size() - 1) +
-                      ": '" + field + "'";
+    std::string msg = "cannot read a number in file " + std::string(where_.file) + ", line " +
+                      std::to_string(where_.line) + ", columns " + std::to_string(first) + "-" +
+                      std::to_string(first + field.size() - 1) + ": '" + field + "'";
     if (why) msg += std::string(" (") + why + ")";
     io_failure(msg);
   }
@@ -218,7 +221,7 @@ void read_fields(std::string_view record, std::string_view format, const input_p
   field_reader reader(record, where, targets);
   walk_format(pf.items, 0, reader);
   if (!reader.all_read())
-    io_failure("porvane: the format " + std::string(format) + " has fewer fields than values (file " +
+    io_failure("the format " + std::string(format) + " has fewer fields than values (file " +
                std::string(where.file) + ", line " + std::to_string(where.line) + ")");
 }
 

@@ -36,8 +36,8 @@ input_target to_target(fixed_text<N>& v) {
 
 // Reads the targets from `record` by `format` (a record shorter than the
 // format needs reads as if padded with blanks). A field that does not read
-// as a number ends the run with an input/output error naming file, line and
-// columns.
+// as a finite number ends the run with an input/output error naming file,
+// line and columns.
 void read_fields(std::string_view record, std::string_view format, const input_place& where,
                  const std::vector<input_target>& targets);
 

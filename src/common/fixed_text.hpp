@@ -8,6 +8,14 @@
 
 namespace porvane {
 
+// `s` without its trailing blanks and zero bytes (a field never written
+// holds zero bytes): the one trimming rule of names and fields.
+inline std::string_view trim_blanks(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+  return s.substr(0, n);
+}
+
 // A character field of exactly N bytes. Zero-filled until first assigned,
 // as the run's records are; assignment pads with blanks or cuts to N.
 template <std::size_t N>
@@ -28,17 +36,12 @@ struct fixed_text {
   }
   std::string_view view() const { return std::string_view(c.data(), N); }
   operator std::string_view() const { return view(); }  // NOLINT
-  std::string str() const { return std::string(c.data(), N); }
   // 1-based character access, as column numbers are given.
   char at(std::size_t pos1) const { return c[pos1 - 1]; }
   char& at(std::size_t pos1) { return c[pos1 - 1]; }
   bool operator==(std::string_view s) const { return view() == s; }
-  // Text without trailing blanks (zero bytes count as text).
-  std::string_view trimmed() const {
-    std::size_t n = N;
-    while (n > 0 && c[n - 1] == ' ') --n;
-    return std::string_view(c.data(), n);
-  }
+  // Text without trailing blanks and zero bytes.
+  std::string_view trimmed() const { return trim_blanks(view()); }
   bool blank() const { return trimmed().empty(); }
   static constexpr std::size_t size() { return N; }
 };

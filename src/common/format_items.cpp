@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
 
 #include "run_stop.hpp"
@@ -50,7 +49,7 @@ class format_parser {
   std::size_t pos_ = 0;
 
   [[noreturn]] void fail(const char* why) const {
-    io_failure("porvane: bad format " + std::string(s_) + " at character " +
+    io_failure("bad format " + std::string(s_) + " at character " +
                std::to_string(pos_ + 1) + ": " + why);
   }
 
@@ -176,10 +175,8 @@ parsed_format parse_format(std::string_view format) { return format_parser(forma
 const parsed_format& cached_format(std::string_view format) {
   // Formats are mostly string literals: look them up by address first (and
   // confirm the text, since a buffer may be reused), then by content.
-  static std::mutex guard;
   static std::unordered_map<std::string, std::unique_ptr<parsed_format>> by_text;
   static std::unordered_map<const char*, const parsed_format*> by_address;
-  std::lock_guard<std::mutex> lock(guard);
   auto a = by_address.find(format.data());
   if (a != by_address.end() && a->second->source == format) return *a->second;
   auto t = by_text.find(std::string(format));

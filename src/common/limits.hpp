@@ -1,6 +1,8 @@
 // Fixed limits of the program's stores.
 #pragma once
 
+#include <cstdint>
+
 namespace porvane {
 
 constexpr int maxatoms = 250000;     // atom slots of pdbdata, coords, pseudocoords
@@ -18,6 +20,10 @@ constexpr int maxreebnodes = 5000;   // Reeb nodes per direction
 constexpr int maxreebedges = 5000;   // Reeb edges per direction
 constexpr int maxneighbours = 10;    // neighbours per Reeb node
 constexpr int maxradii = 1000;       // rows of the multiscale radius table
+
+// Entries a store of `limit` holds after `count` were met: readers count
+// beyond a limit (the run reports or stops on the count) but store no more.
+constexpr int32_t stored_count(int32_t count, int32_t limit) { return count < limit ? count : limit; }
 
 constexpr int header_line_width = 132;  // width of a kept header line
 constexpr int input_line_width = 80;    // columns read from an input line

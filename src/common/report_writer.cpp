@@ -3,25 +3,22 @@
 #include "formatted_output.hpp"
 
 namespace porvane {
-namespace {
 
-// One buffer reused for every line: the text is built in memory and handed
-// to stdio in one call.
-std::string& line_buffer() {
-  thread_local std::string buffer;
-  buffer.clear();
-  return buffer;
+// Each write goes out at once, an open line too (the progress marks of a
+// long calculation), so that a run that is stopped or killed shows its
+// report as far as it got.
+void report_writer::emit() {
+  std::fwrite(text_.data(), 1, text_.size(), out_);
+  std::fflush(out_);
 }
-
-}  // namespace
 
 // A free-format write continues an open line with its own leading blank,
 // and always ends the line.
 void report_writer::write_free(const std::vector<report_item>& items) {
-  std::string& text = line_buffer();
-  append_free_format(text, items);
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), out_);
+  text_.clear();
+  append_free_format(text_, items);
+  text_ += '\n';
+  emit();
   open_ = false;
 }
 
@@ -29,10 +26,10 @@ void report_writer::write_free(const std::vector<report_item>& items) {
 // the blanks of its trailing X descriptors stay on the line.
 void report_writer::write_formatted(std::string_view format, const std::vector<report_item>& items,
                                     bool end_line) {
-  std::string& text = line_buffer();
-  append_formatted(text, format, items, !end_line);
-  if (end_line) text += '\n';
-  std::fwrite(text.data(), 1, text.size(), out_);
+  text_.clear();
+  append_formatted(text_, format, items, !end_line);
+  if (end_line) text_ += '\n';
+  emit();
   open_ = !end_line;
 }
 

@@ -36,8 +36,8 @@ std::string free_format_text(const std::vector<report_item>& items);
 // reversion) are separated by '\n'; no newline at the end.
 std::string formatted_text(std::string_view format, const std::vector<report_item>& items);
 
-// Writes report lines to a stdio stream. A line left open by `open` is
-// continued by the next write of either kind.
+// Writes report lines to a stdio stream, each as soon as it is written. A
+// line left open by `open` is continued by the next write of either kind.
 class report_writer {
  public:
   explicit report_writer(std::FILE* out) : out_(out) {}
@@ -62,8 +62,11 @@ class report_writer {
   bool line_open() const { return open_; }
 
  private:
+  void emit();
+
   std::FILE* out_;
   bool open_ = false;
+  std::string text_;  // the line being written, reused
 };
 
 // The program's report on standard output.

@@ -40,30 +40,25 @@ struct run_flags {
   int32_t cg = 0;        // coarse-grained residue pseudo-atoms
 };
 
-// Numeric settings, atom counters, file-name parts and fixed constants.
+// Numeric settings, file-name parts and fixed constants. The atom reader's
+// counters live with the atoms (atom_store::count).
 struct run_params {
   float atomradius = 1.6f;       // uniform atom radius with -ru (Å)
   float gridsize = 2.0f;         // grid spacing (Å)
   float channel_cutoff = 1.4f;   // channel threshold and first multiscale radius (Å)
   float stepsize = 0.2f;         // multiscale radius step (Å)
-  int32_t natoms = 0;            // atoms in use
-  int32_t nca = 0;               // CA and P atoms
-  int32_t nwaters = 0;           // water HETATM records
-  int32_t nhetero = 0;           // HETATM records not listed in SEQRES
-  int32_t npseudo = 0;           // coarse-grained pseudo-atoms
   float cafraccut = 0.9f;        // CA fraction for the "mainly alpha carbons" note
   float hetfraccut = 0.25f;      // non-water heteroatom fraction forcing a re-read
   float maxtime = 3.0f;          // distance-map time budget (minutes)
   float pocketcountcut = 1.0f;   // minimum pocket share of channel points (%)
   float deepcut = 10.0f;         // depth threshold of the porosity scan (Å)
   float clustcountcut = 0.01f;   // minimum cluster share of channel points (fraction)
-  fixed_text<132> basename{""};  // input name without directory and last extension
-  fixed_text<132> dirname{""};   // directory part of the input name, with final "/"
+  std::string basename;          // input name without directory and last extension
+  std::string dirname;           // directory part of the input name, with final "/"
   int32_t ldir = 0;              // trimmed length of dirname
   int32_t lbase = 0;             // trimmed length of basename
   float hfrac = 0.071f;          // hydrogen mass fraction
   float proberadius = 1.4f;      // cutoff of the projected effective radii (Å)
-  int32_t naltloc = 0;           // alternate-location atoms passed over
   float psvprot = 0.74f;         // partial specific volume of protein (cc/g)
   float psvnuc = 0.5f;           // partial specific volume of nucleic acid (cc/g)
   int32_t hasseqres = 0;         // 1 when the header had SEQRES records
@@ -78,10 +73,11 @@ struct run_params {
 
 constexpr const char* program_version = "0.5  February 2015";
 
-// Run-wide variables of the main program that several stages share.
+// Run-wide variables of the main program that several stages share. File
+// names are held whole, whatever their length.
 struct run_state {
-  fixed_text<132> pdbname{""};       // input coordinate file
-  fixed_text<132> mapfile{""};       // map read with -rm
+  std::string pdbname;               // input coordinate file
+  std::string mapfile;               // map read with -rm
   fixed_text<30> version{program_version};
   int32_t nheader = 0;               // kept header lines
   int32_t gridmax[3] = {0, 0, 0};    // grid intervals nx, ny, nz
@@ -90,10 +86,10 @@ struct run_state {
   int32_t nclust = 0;                // clusters kept at the current cutoff
   float cutoff = 0.0f;               // current cluster cutoff (Å)
   float dmax = 0.0f;                 // largest grid distance (Å)
-  fixed_text<132> mapname{""};       // output file names
-  fixed_text<132> gridname{""};
-  fixed_text<132> ncname{""};
-  fixed_text<132> expandedname{""};
+  std::string mapname;               // output file names
+  std::string gridname;
+  std::string ncname;
+  std::string expandedname;
 };
 
 }  // namespace porvane

@@ -8,4 +8,5 @@ set(PORVANE_COMMON_SOURCES
   src/common/text_file.cpp
   src/common/coordinate_record.cpp
   src/common/coordinate_file.cpp
+  src/common/linear_algebra.cpp
 )

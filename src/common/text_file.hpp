@@ -7,10 +7,16 @@
 
 namespace porvane {
 
+// Opens `path` for reading when it is a regular file (a symbolic link to one
+// included) and returns the descriptor; otherwise returns -1 with the reason
+// in `why`. Never blocks, whatever the file is.
+int open_regular_file(const std::string& path, std::string& why);
+
 // Reads a text file line by line. Each record is the line's first `width`
 // bytes, padded with blanks when the line is shorter; a trailing carriage
-// return (DOS line ends) is not part of the line. Opening a file that cannot
-// be read ends the run with an input/output error.
+// return (DOS line ends) is not part of the line. A file that cannot be
+// opened, or is not a regular file (a directory, a device, a FIFO), ends the
+// run with an input/output error.
 class text_file {
  public:
   text_file(std::string_view name, std::size_t width);

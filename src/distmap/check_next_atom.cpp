@@ -5,7 +5,7 @@
 namespace porvane {
 
 void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
-                     const crystal_record& celli, const float x[3], const float f[3],
+                     const cell_frame& frame, const float x[3], const float f[3],
                      grid_store& gridi, const int32_t gridmax[3], const atom_store& atoms) {
   const float r = atoms.pdbdata[static_cast<std::size_t>(a - 1)].radius;
   const int32_t* lo = params.boxlo;
@@ -26,7 +26,7 @@ void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
         const int32_t idx[3] = {ii, jj, kk};
         // A strictly smaller distance takes the point: of equal ones, the
         // copy applied first keeps it.
-        measure_copy_at_point(celli, pos, idx, gridmax, x, f, r, [&](float d) {
+        measure_copy_at_point(frame, pos, idx, gridmax, x, f, r, [&](float d) {
           if (gridi.dist[p] > d) {
             gridi.dist[p] = d;
             gridi.iatom[p] = a;

@@ -13,6 +13,22 @@
 
 namespace porvane {
 
+// Distance of a grid point before any atom copy is applied (Å); a copy must
+// be strictly nearer to take the point.
+constexpr float no_atom_distance = 10000.0f;
+
+// nint, halves away from zero, of a float, kept as a float: the same value
+// as converting to an integer and back wherever the integer exists, and the
+// value itself beyond that range (every such float is a whole number).
+inline float nint_float(float v) { return std::round(v); }
+
+// Fractional coordinate wrapped into the cell: f − nint(f − 0.5) when f lies
+// outside [0, 1]; 0.0 and 1.0 stay. Every finite f ends in [0, 1].
+inline float wrap_fraction(float f) {
+  if (f > 1.0f || f < 0.0f) return f - nint_float(f - 0.5f);
+  return f;
+}
+
 // Distance from the grid point (px, py, pz) to the surface of an atom of
 // radius r at x: sqrt((dx² + dy²) + dz²) − r with d = p − x.
 inline float surface_distance(float px, float py, float pz, const float x[3], float r) {
@@ -22,11 +38,12 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
 }
 
-// nint with halves away from zero, as std::lround gives it, computed in line
-// for the magnitudes grid indices meet: the truncated value and the exact
-// remainder e − trunc(e) decide the rounding.
+// nint with halves away from zero, as an integer, computed in line (the
+// truncated value and the exact remainder e − trunc(e) decide the rounding);
+// magnitudes beyond 2^30, which no grid index meets, are held there.
 inline int32_t nearest_int(float e) {
-  if (!(std::fabs(e) < 1073741824.0f)) return static_cast<int32_t>(std::lround(e));
+  constexpr float limit = 1073741824.0f;  // 2^30
+  if (!(std::fabs(e) < limit)) return static_cast<int32_t>(std::clamp(nint_float(e), -limit, limit));
   const int32_t t = static_cast<int32_t>(e);
   const float rest = e - static_cast<float>(t);
   if (rest >= 0.5f) return t + 1;
@@ -48,9 +65,7 @@ inline float farthest_in_box(const float x[3], const float lo[3], const float hi
 inline float nearest_in_box(const float x[3], const float lo[3], const float hi[3]) {
   float s = 0.0f;
   for (int c = 0; c < 3; ++c) {
-    float d = 0.0f;
-    if (x[c] < lo[c]) d = lo[c] - x[c];
-    if (x[c] > hi[c]) d = x[c] - hi[c];
+    const float d = std::max({0.0f, lo[c] - x[c], x[c] - hi[c]});
     s += d * d;
   }
   return std::sqrt(s);
@@ -58,10 +73,37 @@ inline float nearest_in_box(const float x[3], const float lo[3], const float hi[
 
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
+// A coordinate wrapped into the cell gives a shift of −1, 0 or 1; one left
+// outside it (only NaN, or a grid of no intervals) is held within ±2^30.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
-  if (std::fabs(e) >= 0.5f) return -nearest_int(e);
-  return 0;
+  if (!(std::fabs(e) >= 0.5f)) return 0;
+  return -nearest_int(e);
+}
+
+// Bucket, 0..nbin-1, of coordinate v on an axis of buckets of edge `bin`
+// from `origin`; coordinates beyond either end (or not numbers) go to the
+// end buckets.
+inline int32_t bucket_coordinate(float v, float origin, float bin, int32_t nbin) {
+  const float t = std::floor((v - origin) / bin);
+  if (!(t >= 0.0f)) return 0;
+  if (t >= static_cast<float>(nbin - 1)) return nbin - 1;
+  return static_cast<int32_t>(t);
+}
+
+// Widening of a bucket range (Å), beyond the rounding of the largest
+// coordinate: distances and bounds are exact in single precision, but a
+// reach added to a coordinate rounds, and a site just inside the reach can
+// lie just across a bucket edge from where the rounded reach ends.
+constexpr float bucket_slack = 1.0e-3f;
+constexpr float coordinate_ulps = 16.0f;  // units in the last place of the largest coordinate
+
+// The buckets lo..hi on one axis that hold every site within `reach` of the
+// span [blo, bhi], the reach widened by `slack`.
+inline void bucket_span(float blo, float bhi, float reach, float slack, float origin, float bin,
+                        int32_t nbin, int32_t& lo, int32_t& hi) {
+  lo = bucket_coordinate(blo - (reach + slack), origin, bin, nbin);
+  hi = bucket_coordinate(bhi + (reach + slack), origin, bin, nbin);
 }
 
 // A run of grid indices lo..hi on one axis over which a copy's image shift

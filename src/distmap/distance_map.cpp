@@ -5,75 +5,53 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "common/limits.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
+#include "distmap/distance_kernel.hpp"
 
 namespace porvane {
 namespace {
 
-constexpr float no_atom_distance = 10000.0f;  // distance before any copy is applied
-constexpr int32_t estimate_rows = 64;         // rows of point blocks timed for the estimate
-
-// y = R · v + t for the rotation in columns 0-2 and translation in column 3.
-template <class M>
-void apply_operator(const M& m, const float v[3], float y[3]) {
-  for (int r = 0; r < 3; ++r) y[r] = ((m[r][0] * v[0] + m[r][1] * v[1]) + m[r][2] * v[2]) + m[r][3];
-}
-
-// Calls copy(a, s, n) for every copy in the order of the map's loops (a
-// outer, then s, then n), skipping NCS operators that were given and atoms
-// the -ca filter drops, and atom_done(a) after the copies of each atom.
-// Never reads beyond the atoms actually stored.
-template <class Copy, class AtomDone>
-void for_each_map_copy(const run_params& params, const run_flags& flags, const crystal_record& celli,
-                       const atom_store& atoms, Copy&& copy, AtomDone&& atom_done) {
-  const int32_t stored = static_cast<int32_t>(
-      std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
-  const int32_t natom = std::min(map_atom_loop_count(params, flags), stored);
-  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
-  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
-  for (int32_t a = 1; a <= natom; ++a) {
-    if (atom_in_map(flags, atoms, a)) {
-      for (int32_t s = 1; s <= nsym; ++s) {
-        for (int32_t n = 1; n <= nncs; ++n) {
-          if (celli.ncsgiven[n - 1] == 0) copy(a, s, n);
-        }
-      }
-    }
-    atom_done(a);
-  }
-}
+constexpr int32_t estimate_rows = 64;  // rows of point blocks timed for the estimate
 
 // Predicted processor minutes of the map on the current grid: the copies are
 // placed and a sample of the grid is computed by the fast method, and the
 // sample's time is scaled to the whole grid.
-float estimate_map_minutes(const run_params& params, const run_flags& flags,
-                           const crystal_record& celli, const atom_store& atoms,
-                           grid_store& gridi) {
+float estimate_map_minutes(const run_flags& flags, const crystal_record& celli,
+                           const atom_store& atoms, grid_store& gridi) {
   const float t0 = processor_seconds();
   int32_t moved = 0;
-  const std::vector<atom_copy> copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+  const std::vector<atom_copy> copies = collect_atom_copies(flags, celli, atoms, false, moved);
   const float t_copies = processor_seconds() - t0;
   const fast_map_stats st = distance_map_fast(celli, copies, gridi, estimate_rows);
   float seconds = t_copies + st.setup_seconds;
   if (st.blocks_done > 0) {
-    seconds += st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
+    seconds +=
+        st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
   }
   return seconds / 60.0f;
 }
 
 // Grid counts and positions for the current grid size; the search box
 // becomes the whole grid.
-void lay_grid(run_params& params, const crystal_record& celli, grid_store& gridi, run_state& state,
+void lay_grid(run_params& params, const cell_frame& frame, grid_store& gridi, run_state& state,
               coord_range& range) {
-  set_gridmax(params, celli, state.gridmax);
+  set_gridmax(params, frame, state.gridmax);
   for (int c = 0; c < 3; ++c) {
     params.boxlo[c] = 0;
     params.boxhi[c] = state.gridmax[c];
   }
-  fill_grid_positions(params, celli, state.gridmax, gridi, range);
+  fill_grid_positions(params, frame, state.gridmax, gridi, range);
+}
+
+int64_t grid_points(const int32_t gridmax[3]) {
+  int64_t p = 1;
+  for (int c = 0; c < 3; ++c) p *= int64_t{gridmax[c]} + 1;
+  return p;
 }
 
 }  // namespace
@@ -86,14 +64,14 @@ float processor_seconds() {
   return static_cast<float>(s);
 }
 
-int32_t map_atom_loop_count(const run_params& params, const run_flags& flags) {
-  return flags.cg != 0 ? params.npseudo : params.natoms;
+int32_t map_atom_loop_count(const atom_counts& count, const run_flags& flags) {
+  return flags.cg != 0 ? count.npseudo : count.natoms;
 }
 
-int32_t map_atom_use_count(const run_params& params, const run_flags& flags) {
-  if (flags.cg != 0) return params.npseudo;
-  if (flags.ca != 0) return params.nca;
-  return params.natoms;
+int32_t map_atom_use_count(const atom_counts& count, const run_flags& flags) {
+  if (flags.cg != 0) return count.npseudo;
+  if (flags.ca != 0) return count.nca;
+  return count.natoms;
 }
 
 bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a) {
@@ -117,13 +95,10 @@ bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32
   atom_copy_position(celli, atoms, a, s, n, x2, f);
   bool moved = false;
   for (int ax = 0; ax < 3; ++ax) {
-    outside[ax] = false;
-    if (f[ax] > 1.0f || f[ax] < 0.0f) {
-      const float before = f[ax];
-      f[ax] = f[ax] - static_cast<float>(std::lround(f[ax] - 0.5f));
-      if (f[ax] != before) moved = true;
-      if (f[ax] > 1.0f || f[ax] < 0.0f) outside[ax] = true;
-    }
+    const float before = f[ax];
+    f[ax] = wrap_fraction(f[ax]);
+    if (f[ax] != before) moved = true;
+    outside[ax] = f[ax] > 1.0f || f[ax] < 0.0f;
   }
   copy.a = a;
   copy.s = s;
@@ -134,38 +109,58 @@ bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32
   return moved;
 }
 
-std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_flags& flags,
-                                           const crystal_record& celli,
+namespace {
+
+// The loops of the map over atoms, symmetry and NCS operators: calls
+// copy(a, s, n) for every copy that is applied and atom_done(a) after the
+// copies of each atom. Never reads beyond the atoms actually stored.
+template <class Copy, class AtomDone>
+void for_each_copy(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
+                   Copy&& copy, AtomDone&& atom_done) {
+  const auto stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  const int32_t natom = std::min(map_atom_loop_count(atoms.count, flags), stored);
+  const int32_t nsym = stored_count(celli.nsym, maxsymops);
+  const int32_t nncs = stored_count(celli.nncs, maxncsops);
+  for (int32_t a = 1; a <= natom; ++a) {
+    if (atom_in_map(flags, atoms, a)) {
+      for (int32_t s = 1; s <= nsym; ++s)
+        for (int32_t n = 1; n <= nncs; ++n)
+          if (celli.ncsgiven[n - 1] == 0) copy(a, s, n);
+    }
+    atom_done(a);
+  }
+}
+
+}  // namespace
+
+std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal_record& celli,
                                            const atom_store& atoms, bool write_report,
                                            int32_t& moved) {
-  const int32_t nloop = map_atom_loop_count(params, flags);
+  const float nloop = static_cast<float>(map_atom_loop_count(atoms.count, flags));
   std::vector<atom_copy> copies;
-  for_each_map_copy(params, flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+  copies.reserve(static_cast<std::size_t>(count_atom_copies(flags, celli, atoms)));
+  auto place = [&](int32_t a, int32_t s, int32_t n) {
     atom_copy cp;
     bool outside[3];
     if (place_atom_copy(celli, atoms, a, s, n, cp, outside)) ++moved;
-    if (write_report) {
-      for (int32_t ax = 0; ax < 3; ++ax) {
-        if (outside[ax]) report().free("Oops...", a, s, ax + 1, cp.f[ax]);
-      }
-    }
+    for (int32_t ax = 0; ax < 3 && write_report; ++ax)
+      if (outside[ax]) report().free("Oops...", a, s, ax + 1, cp.f[ax]);
     copies.push_back(cp);
-  }, [&](int32_t a) {
-    if (!write_report) return;
-    const float l = static_cast<float>(nloop);
-    if (std::lround(static_cast<float>(a) * 10.0f / l) >
-        std::lround(static_cast<float>(a - 1) * 10.0f / l)) {
-      report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / l);
-    }
-  });
+  };
+  // About ten progress marks: one whenever a tenth of the atoms is passed.
+  auto mark = [&](int32_t a) {
+    if (write_report && std::lround(static_cast<float>(a) * 10.0f / nloop) >
+                            std::lround(static_cast<float>(a - 1) * 10.0f / nloop))
+      report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / nloop);
+  };
+  for_each_copy(flags, celli, atoms, place, mark);
   return copies;
 }
 
-std::vector<atom_copy> collect_unwrapped_copies(const run_params& params, const run_flags& flags,
-                                                const crystal_record& celli,
+std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const crystal_record& celli,
                                                 const atom_store& atoms) {
   std::vector<atom_copy> copies;
-  for_each_map_copy(params, flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+  for_each_copy(flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
     atom_copy cp;
     cp.a = a;
     cp.s = s;
@@ -177,23 +172,50 @@ std::vector<atom_copy> collect_unwrapped_copies(const run_params& params, const 
   return copies;
 }
 
-void distance_map_literal(const run_params& params, const crystal_record& celli,
-                          const atom_store& atoms, const std::vector<atom_copy>& copies,
-                          grid_store& gridi) {
-  run_params whole = params;
+int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms) {
+  int64_t n = 0;
+  for_each_copy(
+      flags, celli, atoms, [&n](int32_t, int32_t, int32_t) { ++n; }, [](int32_t) {});
+  return n;
+}
+
+int64_t map_memory_bytes(int64_t ncopies, int64_t nsites, int64_t npoints) {
+  // Per grid point: position, distance, five labels. The bucket table of
+  // the search holds at most fast_map_buckets entries.
+  constexpr int64_t point_bytes = 9 * 4;
+  return npoints * point_bytes + ncopies * int64_t{sizeof(atom_copy)} +
+         nsites * fast_map_site_bytes + fast_map_table_bytes;
+}
+
+void check_map_memory(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
+                      const int32_t gridmax[3]) {
+  const int64_t ncopies = count_atom_copies(flags, celli, atoms);
+  const int64_t bytes = map_memory_bytes(ncopies, typical_sites * ncopies, grid_points(gridmax));
+  if (bytes <= map_memory_limit) return;
+  constexpr int64_t mb = int64_t{1} << 20;
+  fatal_stop("the distance map of " + std::to_string(ncopies) + " atom copies on " +
+             std::to_string(grid_points(gridmax)) + " grid points needs about " +
+             std::to_string(bytes / mb) + " MB, more than the " +
+             std::to_string(map_memory_limit / mb) +
+             " MB allowed; fewer atoms (-ca, -cg) or operators (-p1, -nn) need less");
+}
+
+void distance_map_literal(const cell_frame& frame, const atom_store& atoms,
+                          const std::vector<atom_copy>& copies, grid_store& gridi) {
+  run_params whole;
   for (int c = 0; c < 3; ++c) {
     whole.boxlo[c] = 0;
     whole.boxhi[c] = gridi.n[c];
   }
   std::fill(gridi.dist.begin(), gridi.dist.end(), no_atom_distance);
   for (const atom_copy& cp : copies) {
-    check_next_atom(cp.a, cp.s, cp.n, whole, celli, cp.x, cp.f, gridi, gridi.n, atoms);
+    check_next_atom(cp.a, cp.s, cp.n, whole, frame, cp.x, cp.f, gridi, gridi.n, atoms);
   }
 }
 
-void write_map_completion(const run_params& params, const run_flags& flags,
-                          const run_state& state, float seconds, const coord_range& range,
-                          int32_t moved) {
+void write_map_completion(const run_params& params, const run_flags& flags, const run_state& state,
+                          float seconds, const coord_range& range, int32_t moved) {
   report().free(" ");
   report().line("(' Map calculation completed in: ',f12.2,' seconds (',f10.2,' minutes).')",
                 seconds, seconds / 60.0f);
@@ -203,9 +225,76 @@ void write_map_completion(const run_params& params, const run_flags& flags,
     report().free("Gridsize ", state.gridmax[0], state.gridmax[1], state.gridmax[2]);
     report().free("Minimum coord is ", range.lo[0], range.lo[1], range.lo[2]);
     report().free("Maximum coord is ", range.hi[0], range.hi[1], range.hi[2]);
-    report().free(moved, " atoms were near cell edges and were moved to the other side of the unit cell.");
+    report().free(moved,
+                  " atoms were near cell edges and were moved to the other side of the unit cell.");
   }
 }
+
+namespace {
+
+// Grid counts at the starting grid size, raised until every count is at
+// most maxgrid.
+void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& state) {
+  // A grid size that is not a positive number gives no grid at all.
+  if (!(params.gridsize > 0.0f) || !std::isfinite(params.gridsize))
+    stop_after_line("Gridsize must be greater than zero; no distance map can be calculated:",
+                    params.gridsize);
+  set_gridmax(params, frame, state.gridmax);
+  report().line("(' Starting with a gridsize of ',f5.1)", params.gridsize);
+  auto largest_count = [&state] {
+    return std::max({0, state.gridmax[0], state.gridmax[1], state.gridmax[2]});
+  };
+  for (int32_t m = largest_count(); m > maxgrid; m = largest_count()) {
+    report().line("('   Requires grid of ',3i5,' but maximum grid is ',i5,'.')", state.gridmax[0],
+                  state.gridmax[1], state.gridmax[2], static_cast<int32_t>(maxgrid));
+    params.gridsize = (static_cast<float>(m) * params.gridsize) / 250.0f;
+    report().line("('   Resetting gridsize to: ',f5.1)", params.gridsize);
+    set_gridmax(params, frame, state.gridmax);
+  }
+}
+
+// The time estimate, and one coarser grid when it exceeds the budget.
+void apply_time_budget(run_params& params, const run_flags& flags, const crystal_record& celli,
+                       const atom_store& atoms, grid_store& gridi, run_state& state,
+                       coord_range& range) {
+  float est = estimate_map_minutes(flags, celli, atoms, gridi);
+  report().line(
+      "('    Est. time to calculate distance map:',F10.2,' minutes, with maxtime: ',F6.2,' "
+      "minutes.')",
+      est, params.maxtime);
+  if (!(est > params.maxtime) || flags.f != 0) return;
+
+  const float g0 = params.gridsize;
+  float g = std::pow(est / params.maxtime, 0.333f) * g0;
+  // A budget of zero or below asks for an infinitely coarse grid: the
+  // coarsest grid that keeps one interval on the shortest edge is taken.
+  if (!std::isfinite(g)) g = std::max(g0, std::min({celli.cell[0], celli.cell[1], celli.cell[2]}));
+  params.gridsize = g;
+  lay_grid(params, celli, gridi, state, range);
+  const float r = g0 / params.gridsize;
+  est = est * r * r * r;
+  report().line(
+      "('    Gridsize reset to: ',F5.1,'. with new est. execution time: ',F6.2,' minutes.')",
+      params.gridsize, est);
+}
+
+void write_count_lines(const run_params& params, const run_flags& flags,
+                       const crystal_record& celli, const atom_counts& count,
+                       const run_state& state) {
+  const auto npoints = static_cast<int32_t>(grid_points(state.gridmax));
+  const int32_t nused = map_atom_use_count(count, flags);
+  report().free("   Number of gridpoints: ", npoints);
+  report().free("   Number of atoms     : ", nused);
+  const float ncalc = static_cast<float>(npoints) * static_cast<float>(state.nncs_applied) *
+                      static_cast<float>(nused * celli.nsym);
+  report().line("('   Number of distance calculations: 10^',f5.1)", std::log(ncalc) / 2.3025851f);
+  if (flags.vb >= 1)
+    report().free("Gridmax: ", state.gridmax[0], state.gridmax[1], state.gridmax[2],
+                  state.gridmin[0], state.gridmin[1], state.gridmin[2], count.natoms, celli.nsym,
+                  params.gridsize);
+}
+
+}  // namespace
 
 void calculate_distance_map(run_params& params, run_flags& flags, crystal_record& celli,
                             atom_store& atoms, grid_store& gridi, run_state& state,
@@ -216,66 +305,16 @@ void calculate_distance_map(run_params& params, run_flags& flags, crystal_record
   int32_t moved = 0;
   coord_range range;
 
-  // A grid size that is not a positive number gives no grid at all.
-  if (!(params.gridsize > 0.0f) || !std::isfinite(params.gridsize)) {
-    report().free("Gridsize must be greater than zero; no distance map can be calculated:",
-                  params.gridsize);
-    stop_run();
-  }
-
-  set_gridmax(params, celli, state.gridmax);
-  report().line("(' Starting with a gridsize of ',f5.1)", params.gridsize);
-  auto largest_count = [&state] {
-    return std::max({0, state.gridmax[0], state.gridmax[1], state.gridmax[2]});
-  };
-  for (int32_t m = largest_count(); m > maxgrid; m = largest_count()) {
-    report().line("('   Requires grid of ',3i5,' but maximum grid is ',i5,'.')", state.gridmax[0],
-                  state.gridmax[1], state.gridmax[2], static_cast<int32_t>(maxgrid));
-    params.gridsize = (static_cast<float>(m) * params.gridsize) / 250.0f;
-    report().line("('   Resetting gridsize to: ',f5.1)", params.gridsize);
-    set_gridmax(params, celli, state.gridmax);
-  }
+  choose_grid_counts(params, celli, state);
+  check_map_memory(flags, celli, atoms, state.gridmax);
   lay_grid(params, celli, gridi, state, range);
-
-  float est = estimate_map_minutes(params, flags, celli, atoms, gridi);
-  report().line(
-      "('    Est. time to calculate distance map:',F10.2,' minutes, with maxtime: ',F6.2,' minutes.')",
-      est, params.maxtime);
-
-  if (est > params.maxtime && flags.f == 0) {
-    const float g0 = params.gridsize;
-    float g = std::pow(est / params.maxtime, 0.333f) * g0;
-    // A budget of zero or below asks for an infinitely coarse grid: the
-    // coarsest grid that keeps one interval on the shortest edge is taken.
-    if (!std::isfinite(g)) {
-      g = std::max(g0, std::min({celli.cell[0], celli.cell[1], celli.cell[2]}));
-    }
-    params.gridsize = g;
-    lay_grid(params, celli, gridi, state, range);
-    const float r = g0 / params.gridsize;
-    est = est * r * r * r;
-    report().line(
-        "('    Gridsize reset to: ',F5.1,'. with new est. execution time: ',F6.2,' minutes.')",
-        params.gridsize, est);
-  }
+  apply_time_budget(params, flags, celli, atoms, gridi, state, range);
 
   const float t0 = processor_seconds();
-  const int32_t npoints = (state.gridmax[0] + 1) * (state.gridmax[1] + 1) * (state.gridmax[2] + 1);
-  const int32_t nused = map_atom_use_count(params, flags);
-  report().free("   Number of gridpoints: ", npoints);
-  report().free("   Number of atoms     : ", nused);
-  const float ncalc = static_cast<float>(npoints) * static_cast<float>(state.nncs_applied) *
-                      static_cast<float>(nused * celli.nsym);
-  report().line("('   Number of distance calculations: 10^',f5.1)", std::log(ncalc) / 2.3025851f);
-  if (flags.vb >= 1) {
-    report().free("Gridmax: ", state.gridmax[0], state.gridmax[1], state.gridmax[2],
-                  state.gridmin[0], state.gridmin[1], state.gridmin[2], params.natoms, celli.nsym,
-                  params.gridsize);
-  }
-
+  write_count_lines(params, flags, celli, atoms.count, state);
   if (rename_outputs) rename_outputs();
 
-  const std::vector<atom_copy> copies = collect_atom_copies(params, flags, celli, atoms, true, moved);
+  const std::vector<atom_copy> copies = collect_atom_copies(flags, celli, atoms, true, moved);
   distance_map_fast(celli, copies, gridi);
 
   const float t1 = processor_seconds();

@@ -17,7 +17,7 @@ namespace porvane {
 // position x with fractional coordinates f to every point of the search box
 // params.boxlo..boxhi (wrapped), keeping the strictly smaller distance.
 void check_next_atom(int32_t a, int32_t s, int32_t n, const run_params& params,
-                     const crystal_record& celli, const float x[3], const float f[3],
+                     const cell_frame& frame, const float x[3], const float f[3],
                      grid_store& gridi, const int32_t gridmax[3], const atom_store& atoms);
 
 // The whole stage: grid counts, time estimate, the map and its report lines.
@@ -38,10 +38,10 @@ struct atom_copy {
 };
 
 // Atoms the map loops over: npseudo with -cg, else natoms.
-int32_t map_atom_loop_count(const run_params& params, const run_flags& flags);
+int32_t map_atom_loop_count(const atom_counts& count, const run_flags& flags);
 // Atoms the count lines and the estimate name: npseudo with -cg, else nca
 // with -ca, else natoms.
-int32_t map_atom_use_count(const run_params& params, const run_flags& flags);
+int32_t map_atom_use_count(const atom_counts& count, const run_flags& flags);
 // Whether atom a takes part: with -ca (and without -cg) only " CA " and " P".
 bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a);
 
@@ -61,23 +61,43 @@ bool place_atom_copy(const crystal_record& celli, const atom_store& atoms, int32
 // skipping NCS operators that were given and atoms the -ca filter drops.
 // With `write_report` the "Oops..." lines and the progress marks are written
 // where the loops reach them. `moved` counts the copies the wrap moved.
-std::vector<atom_copy> collect_atom_copies(const run_params& params, const run_flags& flags,
-                                           const crystal_record& celli,
+std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal_record& celli,
                                            const atom_store& atoms, bool write_report,
                                            int32_t& moved);
 
 // The same copies in the same order without the wrap into the cell: x is the
 // position after the symmetry operator, f its fractional coordinates as
 // they are (the zoom search applies the copies this way).
-std::vector<atom_copy> collect_unwrapped_copies(const run_params& params, const run_flags& flags,
-                                                const crystal_record& celli,
+std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const crystal_record& celli,
                                                 const atom_store& atoms);
+
+
+// The number of copies collect_atom_copies makes, without making them.
+int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms);
+
+// Memory of the spatial search: bytes per site, and the most its bucket
+// tables take.
+constexpr int64_t fast_map_site_bytes = 32;
+constexpr int64_t fast_map_table_bytes = int64_t{64} << 20;
+
+// The most memory a map may take (bytes), and what a map of `ncopies` atom
+// copies on a grid of `npoints` points takes: the grid, the copies and the
+// sites of the spatial search, a copy and its images being at most
+// `typical_sites` sites (more only for a copy exactly half a cell from a face).
+constexpr int64_t map_memory_limit = int64_t{2} << 30;
+constexpr int64_t typical_sites = 8;
+int64_t map_memory_bytes(int64_t ncopies, int64_t nsites, int64_t npoints);
+
+// Stops the run (status 1) when the map of the current copies and grid
+// would take more than map_memory_limit, before anything is allocated.
+void check_map_memory(const run_flags& flags, const crystal_record& celli,
+                      const atom_store& atoms, const int32_t gridmax[3]);
 
 // The map by its definition: dist := 10000 over the whole grid, then
 // check_next_atom for every copy over the whole grid. gridi holds xyz.
-void distance_map_literal(const run_params& params, const crystal_record& celli,
-                          const atom_store& atoms, const std::vector<atom_copy>& copies,
-                          grid_store& gridi);
+void distance_map_literal(const cell_frame& frame, const atom_store& atoms,
+                          const std::vector<atom_copy>& copies, grid_store& gridi);
 
 // Figures of one fast-map run.
 struct fast_map_stats {
@@ -85,6 +105,7 @@ struct fast_map_stats {
   int64_t blocks = 0;           // blocks of grid points in the grid
   int64_t blocks_done = 0;      // blocks computed (all, or a sample)
   int64_t evaluations = 0;      // point-site distances computed
+  int64_t tree_blocks = 0;      // blocks whose points were searched in the site tree
   float setup_seconds = 0.0f;   // processor time to lay out sites and buckets
   float block_seconds = 0.0f;   // processor time of the blocks computed
 };
@@ -94,9 +115,10 @@ struct fast_map_stats {
 // point meets every copy position and image the literal map would apply
 // there, computed by the same expressions, and keeps the least (distance,
 // loop order) pair; pruning only drops sites whose lower bound exceeds the
-// best by a margin. With sample_rows > 0
-// only about that many evenly spread rows of point blocks are computed (for
-// the time estimate); the other points are left as they are.
+// best by a margin. A map whose sites would take more than map_memory_limit
+// stops the run (status 1). With sample_rows > 0 only about that many
+// evenly spread rows of point blocks are computed (for the time estimate);
+// the other points are left as they are.
 fast_map_stats distance_map_fast(const cell_frame& frame,
                                  const std::vector<atom_copy>& copies, grid_store& gridi,
                                  int32_t sample_rows = 0);

@@ -7,29 +7,61 @@
 // blocks of points, and for each block the sites that can still beat an
 // upper bound of the block's distances are sorted by a lower bound of their
 // distance to the block. Each point then scans them in that order until no
-// further site can win.
+// further site can win. A block farther than the start distance from every
+// site keeps the start distance without a search.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
+#include "common/run_stop.hpp"
 #include "distmap/distance_kernel.hpp"
 #include "distmap/distance_map.hpp"
 
 namespace porvane {
+
+// Sizes that steer the search. None of them changes a result, only the
+// time and memory it takes.
 namespace {
 
-constexpr float no_atom_distance = 10000.0f;  // distance before any copy is applied
-constexpr float block_span = 4.0f;            // aimed-for block edge (Å)
+constexpr float block_span = 4.0f;      // aimed-for block edge (Å), about an atom spacing
+constexpr long min_block_edge = 2;      // grid points per block edge, at least
+constexpr long max_block_edge = 6;      // and at most
+constexpr double min_bucket = 4.0;      // smallest bucket edge (Å)
+constexpr double bucket_spacing = 1.6;  // bucket edge over the mean spacing of the copies:
+                                        // about four direct positions per bucket
+constexpr double max_buckets = 8.0e6;   // bucket table entries at most
+constexpr double bucket_growth = 1.25;  // bucket edge growth until the table fits
+// A block whose neighbourhood holds more sites than this many per point
+// (points far from a compact group of atoms, where a sorted list of them
+// costs more than it saves) is searched point by point in a tree of site
+// boxes instead.
+constexpr int64_t tree_sites_per_point = 64;
+constexpr uint32_t tree_leaf_sites = 8;
+// The tree is built once such blocks have gathered, in sorted lists, this
+// many times as many sites as there are: by then its cost is repaid.
+constexpr int64_t tree_payback = 16;
+// The bounds are exact in single precision: a lower bound over a box takes
+// per axis a gap no larger than the point's own coordinate difference, and
+// squares, sums in the same order, square roots and the radius subtraction
+// all round monotonically, so a bound never passes the distance it bounds
+// and a site is pruned only when it cannot even tie. Only the bucket ranges
+// are widened (bucket_span).
 
+}  // namespace
+
+namespace {
 
 struct site {
-  float x[3];        // orthogonal position (Å)
-  float r;           // atom radius (Å)
-  int32_t key;       // 2 × copy + (0 direct, 1 image): the order of the literal loops
-  int32_t lo[3];     // grid-index box on which the site applies
-  int32_t hi[3];
+  float x[3];     // orthogonal position (Å)
+  float r;        // atom radius (Å)
+  uint32_t key;   // 2 × copy + (0 direct, 1 image): the order of the literal loops
+  int16_t lo[3];  // grid-index box on which the site applies
+  int16_t hi[3];
 };
+static_assert(sizeof(site) == fast_map_site_bytes);
+static_assert(2 * 4 * max_buckets <= fast_map_table_bytes);
 
 // Sort key of a float that orders like the float.
 inline uint32_t float_order(float v) {
@@ -38,12 +70,42 @@ inline uint32_t float_order(float v) {
   return (u & 0x80000000u) ? ~u : (u | 0x80000000u);
 }
 
+// A box of the site tree: its sites are tree_order_[begin, end); an inner
+// node's children are the next node and node `right`.
+struct tree_node {
+  float lo[3], hi[3];  // bounding box of the sites' positions (Å)
+  float rmax;          // largest radius of the sites
+  uint32_t begin, end;
+  uint32_t right;  // 0 for a leaf
+};
+
+// The search for the nearest site of one grid point.
+struct point_search {
+  float x[3];       // the point's position (Å)
+  int32_t i, j, k;  // its grid indices
+  float best = no_atom_distance;
+  int64_t best_key = -1;  // the start value: a copy must be strictly nearer
+  int64_t best_site = -1;
+  uint32_t stop = 0;  // sites whose lower bound orders above this cannot win
+};
+
+// A box of grid indices and the box of its points' positions.
+struct point_block {
+  int32_t ilo[3], ihi[3];  // grid indices
+  float blo[3], bhi[3];    // positions (Å)
+  bool finite = true;      // every position is a finite number
+};
+
 class fast_map {
  public:
   fast_map(const cell_frame& frame, const std::vector<atom_copy>& copies, grid_store& gridi)
-      : copies_(copies), gridi_(gridi) {
-    for (int c = 0; c < 3; ++c) n_[c] = gridi.n[c];
-    build_sites(frame);
+      : frame_(frame), copies_(copies), gridi_(gridi) {
+    for (int c = 0; c < 3; ++c) {
+      n_[c] = gridi.n[c];
+      // Site boxes hold grid indices in 16 bits; grids are far smaller.
+      if (n_[c] > std::numeric_limits<int16_t>::max()) fatal_stop("grid too large for the map");
+    }
+    build_sites();
   }
 
   fast_map_stats run(int32_t sample_rows) {
@@ -63,6 +125,7 @@ class fast_map {
         for (int32_t bk = 0; bk < nb_[2]; ++bk) {
           do_block(bi, bj, bk);
           ++st.blocks_done;
+          if (tree_block_) ++st.tree_blocks;
         }
       }
     }
@@ -71,57 +134,93 @@ class fast_map {
   }
 
  private:
+  const cell_frame frame_;
   const std::vector<atom_copy>& copies_;
   grid_store& gridi_;
   int32_t n_[3];
-  std::vector<shift_run> runs_[3];      // image-shift runs of the copy at hand
-  std::vector<uint32_t> copy_sites_;    // binned sites copy by copy, direct first
-  std::vector<std::size_t> copy_first_; // first entry of each copy (and the end)
-  float rmax_ = 0.0f;                   // largest radius of a copy
+  std::vector<shift_run> runs_[3];  // image-shift runs of the copy at hand
+  float rmax_ = 0.0f;               // largest radius of a copy
   // Buckets: sites in bucket order, bucket b holding binned_[start_[b] .. start_[b+1]).
   float origin_[3] = {0, 0, 0};
   float bin_ = 4.0f;
   int32_t nbin_[3] = {1, 1, 1};
   std::vector<uint32_t> start_;
   std::vector<site> binned_;
+  // Sites in the buckets [0, i) × [0, j) × [0, k), at (i, j, k) of a table
+  // one larger than the buckets on each axis.
+  std::vector<uint32_t> below_;
   // Blocks of block_edge_ points per axis, about block_span across.
   int32_t block_edge_ = 4;
   int32_t nb_[3] = {0, 0, 0};
-  std::vector<int32_t> block_winner_;   // a copy that won a point of the block
-  std::vector<uint64_t> cand_;          // (lower bound, binned site) of the block
+  std::vector<int32_t> block_winner_;  // a copy that won a point of the block
+  std::vector<uint64_t> cand_;         // (lower bound, binned site) of the block
+  bool tree_block_ = false;            // the block's points are searched in the tree
+  std::vector<tree_node> tree_;        // built when a block first needs it
+  std::vector<uint32_t> tree_order_;   // binned sites in the order of the tree
+  bool tree_failed_ = false;           // the tree would not fit the memory limit
+  int64_t listed_ = 0;                 // sites gathered by blocks that wanted the tree
   int64_t evaluations_ = 0;
-  float slack_ = 1.0e-3f;               // rounding allowance of a distance (Å)
-
-  // Slack added to every bound so that rounding in the bounds and distances
-  // can never prune a site whose distance equals the best one: a few units
-  // in the last place of the largest coordinate, of the distance itself, and
-  // 0.001 Å besides.
-  float margin(float v) const { return slack_ + 1.0e-6f * std::fabs(v); }
+  float slack_ = bucket_slack;  // widening of bucket ranges (Å)
 
   // Calls emit(site) for the direct site of copy ci and then for each of
   // its image sites, in that order.
   template <class F>
-  void for_each_site(const cell_frame& frame, std::size_t ci, F&& emit) {
+  void for_each_site(std::size_t ci, F&& emit) {
     const atom_copy& cp = copies_[ci];
-    const int32_t key = static_cast<int32_t>(2 * ci);
-    emit(site{{cp.x[0], cp.x[1], cp.x[2]}, cp.r, key, {0, 0, 0}, {n_[0], n_[1], n_[2]}});
+    const auto key = static_cast<uint32_t>(2 * ci);
+    const auto i16 = [](int32_t v) { return static_cast<int16_t>(v); };
+    emit(site{
+        {cp.x[0], cp.x[1], cp.x[2]}, cp.r, key, {0, 0, 0}, {i16(n_[0]), i16(n_[1]), i16(n_[2])}});
     for (int c = 0; c < 3; ++c) image_shift_runs(cp.f[c], n_[c], runs_[c]);
     for (const shift_run& ra : runs_[0]) {
       for (const shift_run& rb : runs_[1]) {
         for (const shift_run& rc : runs_[2]) {
           if (ra.h == 0 && rb.h == 0 && rc.h == 0) continue;
           const int32_t h[3] = {ra.h, rb.h, rc.h};
-          site img{{0, 0, 0}, cp.r, key + 1, {ra.lo, rb.lo, rc.lo}, {ra.hi, rb.hi, rc.hi}};
-          image_position(frame, cp.f, h, img.x);
+          site img{{0, 0, 0},
+                   cp.r,
+                   key + 1,
+                   {i16(ra.lo), i16(rb.lo), i16(rc.lo)},
+                   {i16(ra.hi), i16(rb.hi), i16(rc.hi)}};
+          image_position(frame_, cp.f, h, img.x);
           emit(img);
         }
       }
     }
   }
 
+  // Blocks of about block_span across, from the mean spacing of the points.
+  void choose_block_edge(double grid_volume, std::size_t npts) {
+    const double spacing = std::cbrt(grid_volume / static_cast<double>(npts));
+    const double points = std::clamp(block_span / spacing, 0.0, 1000.0);
+    block_edge_ =
+        static_cast<int32_t>(std::clamp(std::lround(points), min_block_edge, max_block_edge));
+  }
+
+  // Buckets of about bucket_spacing times the mean spacing of the copies
+  // over the grid, grown until the tables (one entry more per axis) fit
+  // max_buckets; extents are in double, so that no finite coordinates can
+  // make the sizes overflow.
+  void choose_buckets(const float lo[3], const float hi[3], double grid_volume) {
+    const double ndirect = std::max<double>(1.0, static_cast<double>(copies_.size()));
+    double b = std::max(min_bucket, bucket_spacing * std::cbrt(grid_volume / ndirect));
+    auto extent = [&](int c) { return static_cast<double>(hi[c]) - static_cast<double>(lo[c]); };
+    for (;;) {
+      double total = 1.0;
+      for (int c = 0; c < 3; ++c) total *= std::floor(extent(c) / b) + 2.0;
+      if (total <= max_buckets) break;
+      b *= bucket_growth;
+    }
+    bin_ = static_cast<float>(std::min<double>(b, std::numeric_limits<float>::max()));
+    for (int c = 0; c < 3; ++c) {
+      origin_[c] = lo[c];
+      nbin_[c] = static_cast<int32_t>(std::floor(extent(c) / b)) + 1;
+    }
+  }
+
   // Sites are generated three times (extent, bucket counts, filling) rather
   // than held twice: generating one costs less than storing it.
-  void build_sites(const cell_frame& frame) {
+  void build_sites() {
     // The buckets cover every grid point and every site.
     float lo[3], hi[3];
     for (int c = 0; c < 3; ++c) {
@@ -140,108 +239,156 @@ class fast_map {
       const float v[3] = {gridi_.x[p], gridi_.y[p], gridi_.z[p]};
       widen(v);
     }
-    float grid_volume = 1.0f;
-    for (int c = 0; c < 3; ++c) grid_volume *= std::max(hi[c] - lo[c], 1.0f);
-    const float spacing = std::cbrt(grid_volume / static_cast<float>(npts));
-    block_edge_ = static_cast<int32_t>(std::clamp(std::lround(block_span / spacing), 1L, 6L));
+    double grid_volume = 1.0;
+    for (int c = 0; c < 3; ++c)
+      grid_volume *= std::max(static_cast<double>(hi[c]) - static_cast<double>(lo[c]), 1.0);
+    choose_block_edge(grid_volume, npts);
 
-    std::size_t nsites = 0;
+    int64_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
       rmax_ = std::max(rmax_, copies_[ci].r);
-      for_each_site(frame, ci, [&](const site& s) {
+      for_each_site(ci, [&](const site& s) {
         widen(s.x);
         ++nsites;
       });
     }
+    const int64_t bytes =
+        map_memory_bytes(static_cast<int64_t>(copies_.size()), nsites, static_cast<int64_t>(npts));
+    if (bytes > map_memory_limit)
+      fatal_stop("the distance map of " + std::to_string(copies_.size()) + " atom copies needs " +
+                 std::to_string(nsites) + " search sites, more memory than allowed");
     float largest = 0.0f;
     for (int c = 0; c < 3; ++c) {
       if (lo[c] > hi[c]) lo[c] = hi[c] = 0.0f;
       largest = std::max({largest, std::fabs(lo[c]), std::fabs(hi[c])});
     }
-    slack_ = 1.0e-3f + 16.0f * largest * std::numeric_limits<float>::epsilon();
-    // About a few direct positions per bucket where the atoms are.
-    const double ndirect = std::max<double>(1.0, static_cast<double>(copies_.size()));
-    double b = std::max(4.0, 1.6 * std::cbrt(static_cast<double>(grid_volume) / ndirect));
-    for (;;) {
-      double total = 1.0;
-      for (int c = 0; c < 3; ++c) total *= std::floor((hi[c] - lo[c]) / b) + 1.0;
-      if (total <= 8.0e6) break;
-      b *= 1.25;
-    }
-    bin_ = static_cast<float>(b);
-    for (int c = 0; c < 3; ++c) {
-      origin_[c] = lo[c];
-      nbin_[c] = static_cast<int32_t>(std::floor((hi[c] - lo[c]) / bin_)) + 1;
-    }
+    slack_ = bucket_slack + coordinate_ulps * largest * std::numeric_limits<float>::epsilon();
+    choose_buckets(lo, hi, grid_volume);
+    fill_buckets(static_cast<std::size_t>(nsites));
+  }
 
+  void fill_buckets(std::size_t nsites) {
     const std::size_t nb = static_cast<std::size_t>(nbin_[0]) * nbin_[1] * nbin_[2];
     start_.assign(nb + 1, 0);
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
-      for_each_site(frame, ci, [&](const site& s) { ++start_[bucket_of(s.x) + 1]; });
-    }
+    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
+      for_each_site(ci, [&](const site& s) { ++start_[bucket_of(s.x) + 1]; });
+    count_below();
     for (std::size_t i = 0; i < nb; ++i) start_[i + 1] += start_[i];
 
     binned_.resize(nsites);
-    copy_sites_.resize(nsites);
-    copy_first_.resize(copies_.size() + 1);
     std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    std::size_t t = 0;
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
-      copy_first_[ci] = t;
-      for_each_site(frame, ci, [&](const site& s) {
-        const uint32_t at = fill[bucket_of(s.x)]++;
-        binned_[at] = s;
-        copy_sites_[t++] = at;
-      });
+    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
+      for_each_site(ci, [&](const site& s) { binned_[fill[bucket_of(s.x)]++] = s; });
+  }
+
+  // The summed table of site counts, from the counts of start_[b + 1].
+  void count_below() {
+    const std::size_t sx = nbin_[0] + 1, sy = nbin_[1] + 1;
+    below_.assign(sx * sy * (nbin_[2] + 1), 0);
+    for (int32_t k = 0; k < nbin_[2]; ++k) {
+      for (int32_t j = 0; j < nbin_[1]; ++j) {
+        for (int32_t i = 0; i < nbin_[0]; ++i) {
+          const std::size_t at = (i + 1) + sx * ((j + 1) + sy * (k + 1));
+          below_[at] = start_[bucket_index(i, j, k) + 1] + below_[at - 1] + below_[at - sx] -
+                       below_[at - sx - 1] + below_[at - sx * sy] - below_[at - sx * sy - 1] -
+                       below_[at - sx * sy - sx] + below_[at - sx * sy - sx - 1];
+        }
+      }
     }
-    copy_first_[copies_.size()] = t;
+  }
+
+  // Sites in the buckets lo..hi (inclusive, within the table) on each axis.
+  uint32_t sites_in(const int32_t lo[3], const int32_t hi[3]) const {
+    const std::size_t sx = nbin_[0] + 1, sy = nbin_[1] + 1;
+    auto at = [&](int32_t i, int32_t j, int32_t k) { return below_[i + sx * (j + sy * k)]; };
+    const int32_t i0 = lo[0], j0 = lo[1], k0 = lo[2], i1 = hi[0] + 1, j1 = hi[1] + 1,
+                  k1 = hi[2] + 1;
+    return at(i1, j1, k1) - at(i0, j1, k1) - at(i1, j0, k1) + at(i0, j0, k1) - at(i1, j1, k0) +
+           at(i0, j1, k0) + at(i1, j0, k0) - at(i0, j0, k0);
   }
 
   int32_t bucket_coord(float v, int c) const {
-    const float t = std::floor((v - origin_[c]) / bin_);
-    if (!(t >= 0.0f)) return 0;
-    if (t >= static_cast<float>(nbin_[c] - 1)) return nbin_[c] - 1;
-    return static_cast<int32_t>(t);
+    return bucket_coordinate(v, origin_[c], bin_, nbin_[c]);
+  }
+  std::size_t bucket_index(int32_t i, int32_t j, int32_t k) const {
+    return static_cast<std::size_t>(i) +
+           static_cast<std::size_t>(nbin_[0]) *
+               (static_cast<std::size_t>(j) + static_cast<std::size_t>(nbin_[1]) * k);
   }
   std::size_t bucket_of(const float x[3]) const {
-    return static_cast<std::size_t>(bucket_coord(x[0], 0)) +
-           static_cast<std::size_t>(nbin_[0]) *
-               (static_cast<std::size_t>(bucket_coord(x[1], 1)) +
-                static_cast<std::size_t>(nbin_[1]) * static_cast<std::size_t>(bucket_coord(x[2], 2)));
+    return bucket_index(bucket_coord(x[0], 0), bucket_coord(x[1], 1), bucket_coord(x[2], 2));
+  }
+  // The buckets that hold every site within `reach` of the block.
+  void bucket_range(const point_block& b, float reach, int32_t lob[3], int32_t hib[3]) const {
+    for (int c = 0; c < 3; ++c)
+      bucket_span(b.blo[c], b.bhi[c], reach, slack_, origin_[c], bin_, nbin_[c], lob[c], hib[c]);
   }
 
-  static bool covers(const site& s, const int32_t lo[3], const int32_t hi[3]) {
-    return s.lo[0] <= lo[0] && s.hi[0] >= hi[0] && s.lo[1] <= lo[1] && s.hi[1] >= hi[1] &&
-           s.lo[2] <= lo[2] && s.hi[2] >= hi[2];
-  }
   static bool overlaps(const site& s, const int32_t lo[3], const int32_t hi[3]) {
     return s.lo[0] <= hi[0] && s.hi[0] >= lo[0] && s.lo[1] <= hi[1] && s.hi[1] >= lo[1] &&
            s.lo[2] <= hi[2] && s.hi[2] >= lo[2];
   }
-
-  // An upper bound of every point's distance in the block from the sites of
-  // one copy that apply to the whole block (the direct site always does).
-  float copy_bound(int32_t ci, const int32_t ilo[3], const int32_t ihi[3], const float blo[3],
-                   const float bhi[3]) const {
-    float whole = std::numeric_limits<float>::max();
-    for (std::size_t t = copy_first_[ci]; t < copy_first_[ci + 1]; ++t) {
-      const site& s = binned_[copy_sites_[t]];
-      if (covers(s, ilo, ihi)) whole = std::min(whole, farthest_in_box(s.x, blo, bhi) - s.r);
-    }
-    return whole;
+  static bool applies_at(const site& s, int32_t i, int32_t j, int32_t k) {
+    return s.lo[0] <= i && i <= s.hi[0] && s.lo[1] <= j && j <= s.hi[1] && s.lo[2] <= k &&
+           k <= s.hi[2];
   }
 
-  // The copy whose direct position lies nearest (surface distance) to x.
+  // An upper bound of every point's distance in the block from the sites of
+  // one copy that apply to the whole block: the direct site, and the image
+  // whose shift is the same at both ends of the block on every axis (the
+  // shift never decreases along an axis, so it holds in between).
+  float copy_bound(int32_t ci, const point_block& b) const {
+    const atom_copy& cp = copies_[static_cast<std::size_t>(ci)];
+    float whole = farthest_in_box(cp.x, b.blo, b.bhi) - cp.r;
+    int32_t h[3];
+    for (int c = 0; c < 3; ++c) {
+      h[c] = image_shift(cp.f[c], b.ilo[c], n_[c]);
+      if (h[c] != image_shift(cp.f[c], b.ihi[c], n_[c])) return whole;
+    }
+    if (h[0] == 0 && h[1] == 0 && h[2] == 0) return whole;
+    float xi[3];
+    image_position(frame_, cp.f, h, xi);
+    return std::min(whole, farthest_in_box(xi, b.blo, b.bhi) - cp.r);
+  }
+
+  // Calls visit(bucket) for the buckets at Chebyshev distance k from the
+  // bucket (bx, by, bz) that exist.
+  template <class F>
+  void for_each_shell_bucket(const int32_t b[3], int32_t k, F&& visit) const {
+    for (int32_t z = std::max(0, b[2] - k); z <= std::min(nbin_[2] - 1, b[2] + k); ++z) {
+      for (int32_t y = std::max(0, b[1] - k); y <= std::min(nbin_[1] - 1, b[1] + k); ++y) {
+        const bool face = std::abs(z - b[2]) == k || std::abs(y - b[1]) == k;
+        for (int32_t x = std::max(0, b[0] - k); x <= std::min(nbin_[0] - 1, b[0] + k); ++x) {
+          if (!face && std::abs(x - b[0]) != k) {
+            if (x < b[0] + k) x = b[0] + k - 1;  // jump to the far side of the shell
+            continue;
+          }
+          visit(bucket_index(x, y, z));
+        }
+      }
+    }
+  }
+
+  // The copy whose direct position lies nearest (surface distance) to x, by
+  // shells of buckets around it; shells without sites are passed over, and
+  // the search ends where no copy could come within the start distance.
   int32_t nearest_direct_copy(const float x[3]) const {
     int32_t b[3];
     for (int c = 0; c < 3; ++c) b[c] = bucket_coord(x[c], c);
     float best = std::numeric_limits<float>::max();
     int32_t best_copy = -1;
-    const int32_t kmax = std::max(nbin_[0], std::max(nbin_[1], nbin_[2]));
+    const int32_t kmax = std::max({nbin_[0], nbin_[1], nbin_[2]});
+    uint32_t inside = 0;  // sites within the shells searched so far
     for (int32_t k = 0; k <= kmax; ++k) {
-      if (best_copy >= 0 && static_cast<float>(k - 1) * bin_ - rmax_ > best + margin(best))
-        break;
-      for_each_ring_bin(b, k, nbin_, [&](std::size_t bucket) {
+      const float useful = std::min(best, no_atom_distance);
+      if (static_cast<float>(k - 1) * bin_ - rmax_ - slack_ > useful) break;
+      int32_t lo[3], hi[3];
+      for (int c = 0; c < 3; ++c)
+        lo[c] = std::max(0, b[c] - k), hi[c] = std::min(nbin_[c] - 1, b[c] + k);
+      const uint32_t now = sites_in(lo, hi);
+      if (now == inside) continue;
+      inside = now;
+      for_each_shell_bucket(b, k, [&](std::size_t bucket) {
         for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
           const site& s = binned_[t];
           if (s.key & 1) continue;
@@ -250,7 +397,7 @@ class fast_map {
           const float d = std::sqrt(dd) - s.r;
           if (d < best) {
             best = d;
-            best_copy = s.key / 2;
+            best_copy = static_cast<int32_t>(s.key / 2);
           }
         }
       });
@@ -258,151 +405,268 @@ class fast_map {
     return best_copy;
   }
 
-  void do_block(int32_t bi, int32_t bj, int32_t bk) {
-    const int32_t ilo[3] = {bi * block_edge_, bj * block_edge_, bk * block_edge_};
-    const int32_t ihi[3] = {std::min(ilo[0] + block_edge_ - 1, n_[0]),
-                            std::min(ilo[1] + block_edge_ - 1, n_[1]),
-                            std::min(ilo[2] + block_edge_ - 1, n_[2])};
-    // Box of the block's point positions.
-    float blo[3], bhi[3];
+  point_block make_block(int32_t bi, int32_t bj, int32_t bk) const {
+    point_block b{};
+    const int32_t at[3] = {bi, bj, bk};
     for (int c = 0; c < 3; ++c) {
-      blo[c] = std::numeric_limits<float>::max();
-      bhi[c] = -std::numeric_limits<float>::max();
+      b.ilo[c] = at[c] * block_edge_;
+      b.ihi[c] = std::min(b.ilo[c] + block_edge_ - 1, n_[c]);
+      b.blo[c] = std::numeric_limits<float>::max();
+      b.bhi[c] = -std::numeric_limits<float>::max();
     }
-    for (int32_t i = ilo[0]; i <= ihi[0]; ++i) {
-      for (int32_t j = ilo[1]; j <= ihi[1]; ++j) {
-        for (int32_t k = ilo[2]; k <= ihi[2]; ++k) {
+    for (int32_t i = b.ilo[0]; i <= b.ihi[0]; ++i) {
+      for (int32_t j = b.ilo[1]; j <= b.ihi[1]; ++j) {
+        for (int32_t k = b.ilo[2]; k <= b.ihi[2]; ++k) {
           const std::size_t p = gridi_.index(i, j, k);
           const float v[3] = {gridi_.x[p], gridi_.y[p], gridi_.z[p]};
           for (int c = 0; c < 3; ++c) {
-            blo[c] = std::min(blo[c], v[c]);
-            bhi[c] = std::max(bhi[c], v[c]);
+            b.blo[c] = std::min(b.blo[c], v[c]);
+            b.bhi[c] = std::max(b.bhi[c], v[c]);
           }
         }
       }
     }
-    const bool finite_box = std::isfinite(blo[0]) && std::isfinite(blo[1]) &&
-                            std::isfinite(blo[2]) && std::isfinite(bhi[0]) &&
-                            std::isfinite(bhi[1]) && std::isfinite(bhi[2]);
+    for (int c = 0; c < 3; ++c)
+      b.finite = b.finite && std::isfinite(b.blo[c]) && std::isfinite(b.bhi[c]);
+    return b;
+  }
 
-    // Upper bound of the block's distances from a nearby copy.
+  // Whether any site can come within the start distance of a point of the
+  // block; when none can, every point keeps the start distance.
+  bool within_reach(const point_block& b) const {
+    int32_t lob[3], hib[3];
+    bucket_range(b, no_atom_distance + rmax_, lob, hib);
+    return sites_in(lob, hib) > 0;
+  }
+
+  // Upper bound of the block's distances from the winners of the blocks
+  // before it, or from the copy nearest to its centre.
+  float block_bound(const point_block& b, std::size_t bidx, int32_t bi, int32_t bj, int32_t bk) {
     float bound = no_atom_distance;
+    const int32_t seeds[3] = {
+        bk > 0 ? block_winner_[bidx - 1] : -1,
+        bj > 0 ? block_winner_[bidx - static_cast<std::size_t>(nb_[2])] : -1,
+        bi > 0 ? block_winner_[bidx - static_cast<std::size_t>(nb_[2]) * nb_[1]] : -1};
+    bool seeded = false;
+    for (int32_t ci : seeds) {
+      if (ci < 0) continue;
+      bound = std::min(bound, copy_bound(ci, b));
+      seeded = true;
+    }
+    if (!seeded) {
+      float centre[3];
+      for (int c = 0; c < 3; ++c) centre[c] = 0.5f * (b.blo[c] + b.bhi[c]);
+      const int32_t ci = nearest_direct_copy(centre);
+      if (ci >= 0) bound = std::min(bound, copy_bound(ci, b));
+    }
+    return bound;
+  }
+
+  // Lists binned site t as a candidate of the block when it applies to a
+  // point of the block and its lower bound over the block is within `bound`.
+  void consider(const point_block& b, uint32_t t, float bound) {
+    const site& s = binned_[t];
+    if (!overlaps(s, b.ilo, b.ihi)) return;
+    const float lb = nearest_in_box(s.x, b.blo, b.bhi) - s.r;
+    if (lb <= bound) cand_.push_back((static_cast<uint64_t>(float_order(lb)) << 32) | t);
+  }
+
+  // The sites that can reach the bound, sorted by their lower bound over
+  // the block, from the buckets around it.
+  void gather_candidates(const point_block& b, float bound) {
+    int32_t lob[3], hib[3];
+    bucket_range(b, bound + rmax_, lob, hib);
+    for (int32_t z = lob[2]; z <= hib[2]; ++z) {
+      for (int32_t y = lob[1]; y <= hib[1]; ++y) {
+        const uint32_t t0 = start_[bucket_index(lob[0], y, z)];
+        const uint32_t t1 = start_[bucket_index(hib[0], y, z) + 1];
+        for (uint32_t t = t0; t < t1; ++t) consider(b, t, bound);
+      }
+    }
+    std::sort(cand_.begin(), cand_.end());
+  }
+
+  // The tree over every site with finite coordinates (the others are never
+  // nearer than anything): boxes split at the median of their widest axis.
+  // Returns false, leaving no tree, when it would not fit the memory limit.
+  bool build_tree() {
+    const int64_t nsites = static_cast<int64_t>(binned_.size());
+    const int64_t tree_bytes =
+        nsites * 4 + (2 * nsites / (tree_leaf_sites / 2) + 1) * int64_t{sizeof(tree_node)};
+    if (map_memory_bytes(static_cast<int64_t>(copies_.size()), nsites,
+                         static_cast<int64_t>(gridi_.points())) +
+            tree_bytes >
+        map_memory_limit)
+      return false;
+    for (uint32_t t = 0; t < binned_.size(); ++t) {
+      const float* x = binned_[t].x;
+      if (std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2]))
+        tree_order_.push_back(t);
+    }
+    tree_.reserve(2 * tree_order_.size() / (tree_leaf_sites / 2) + 1);
+    build_node(0, static_cast<uint32_t>(tree_order_.size()));
+    return true;
+  }
+
+  uint32_t build_node(uint32_t begin, uint32_t end) {
+    const auto at = static_cast<uint32_t>(tree_.size());
+    tree_node node{{0, 0, 0}, {0, 0, 0}, 0.0f, begin, end, 0};
+    for (int c = 0; c < 3; ++c) {
+      node.lo[c] = std::numeric_limits<float>::max();
+      node.hi[c] = -std::numeric_limits<float>::max();
+    }
+    for (uint32_t t = begin; t < end; ++t) {
+      const site& st = binned_[tree_order_[t]];
+      node.rmax = std::max(node.rmax, st.r);
+      for (int c = 0; c < 3; ++c)
+        node.lo[c] = std::min(node.lo[c], st.x[c]), node.hi[c] = std::max(node.hi[c], st.x[c]);
+    }
+    tree_.push_back(node);
+    if (end - begin <= tree_leaf_sites) return at;
+    int axis = 0;
+    for (int c = 1; c < 3; ++c)
+      if (node.hi[c] - node.lo[c] > node.hi[axis] - node.lo[axis]) axis = c;
+    const uint32_t mid = begin + (end - begin) / 2;
+    std::nth_element(
+        tree_order_.begin() + begin, tree_order_.begin() + mid, tree_order_.begin() + end,
+        [&](uint32_t a, uint32_t b) { return binned_[a].x[axis] < binned_[b].x[axis]; });
+    build_node(begin, mid);
+    const uint32_t right = build_node(mid, end);
+    tree_[at].right = right;
+    return at;
+  }
+
+  // Offers binned site t to the point's search.
+  void offer(point_search& q, uint32_t t) {
+    if (static_cast<int64_t>(t) == q.best_site) return;
+    const site& s = binned_[t];
+    if (!applies_at(s, q.i, q.j, q.k)) return;
+    const float d = surface_distance(q.x[0], q.x[1], q.x[2], s.x, s.r);
+    ++evaluations_;
+    if (d < q.best || (d == q.best && s.key < q.best_key)) {
+      q.best = d, q.best_key = s.key, q.best_site = t;
+      q.stop = float_order(q.best);
+    }
+  }
+
+  // The point's search through the tree, nearer boxes first; boxes that
+  // cannot hold a site as near as the best (or the block's bound) are passed
+  // over.
+  // A box is passed over when its squared gap to the point exceeds the
+  // square of the best distance plus the box's largest radius, widened by a
+  // relative 1e-5 and 1e-6 Å: the comparison of squares rounds differently
+  // from the square root of a site's distance, and the widening keeps it
+  // short of any site that could still tie.
+  void search_tree(point_search& q, float bound) {
+    struct pending {
+      uint32_t node;
+      float gap2;  // squared distance from the point to the box
+    };
+    pending stack[2 * 64];  // two per level of a tree of at most 2^32 sites
+    int depth = 0;
+    auto gap2 = [&](uint32_t n) {
+      float s = 0.0f;
+      for (int c = 0; c < 3; ++c) {
+        const float d = std::max({0.0f, tree_[n].lo[c] - q.x[c], q.x[c] - tree_[n].hi[c]});
+        s += d * d;
+      }
+      return pending{n, s};
+    };
+    auto beyond = [&](const pending& p) {
+      const float reach = (std::min(q.best, bound) + tree_[p.node].rmax) * (1.0f + 1.0e-5f) + 1.0e-6f;
+      return p.gap2 > reach * reach;
+    };
+    stack[depth++] = gap2(0);
+    while (depth > 0) {
+      const pending top = stack[--depth];
+      if (beyond(top)) continue;
+      const tree_node& node = tree_[top.node];
+      if (node.right == 0) {
+        for (uint32_t t = node.begin; t < node.end; ++t) offer(q, tree_order_[t]);
+        continue;
+      }
+      const pending left = gap2(top.node + 1), right = gap2(node.right);
+      const bool left_nearer = left.gap2 <= right.gap2;  // the nearer box is opened first
+      const pending& first = left_nearer ? left : right;
+      const pending& second = left_nearer ? right : left;
+      if (!beyond(second)) stack[depth++] = second;
+      if (!beyond(first)) stack[depth++] = first;
+    }
+  }
+
+  // Each point of the block: the smallest distance, ties to the smallest
+  // key, starting from the site that won the point before it. Returns a copy
+  // that won a point, or -1.
+  int32_t scan_points(const point_block& b, float bound) {
+    int64_t seed_site = -1;
+    int32_t winner = -1;
+    for (int32_t i = b.ilo[0]; i <= b.ihi[0]; ++i) {
+      for (int32_t j = b.ilo[1]; j <= b.ihi[1]; ++j) {
+        for (int32_t k = b.ilo[2]; k <= b.ihi[2]; ++k) {
+          const std::size_t p = gridi_.index(i, j, k);
+          point_search q{{gridi_.x[p], gridi_.y[p], gridi_.z[p]}, i, j, k};
+          q.stop = float_order(q.best);
+          if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
+          if (tree_block_) search_tree(q, bound);  // no site beyond the bound can win
+          for (uint64_t c : cand_) {
+            // The lower bound of this and every later site is beyond the best.
+            if (static_cast<uint32_t>(c >> 32) > q.stop) break;
+            offer(q, static_cast<uint32_t>(c & 0xffffffffu));
+          }
+          gridi_.dist[p] = q.best;
+          if (q.best_key >= 0) {
+            const atom_copy& cp = copies_[static_cast<std::size_t>(q.best_key / 2)];
+            gridi_.iatom[p] = cp.a;
+            gridi_.incs[p] = cp.n;
+            gridi_.isym[p] = cp.s;
+            winner = static_cast<int32_t>(q.best_key / 2);
+            seed_site = q.best_site;
+          }
+        }
+      }
+    }
+    return winner;
+  }
+
+  // Whether the block's neighbourhood within `bound` holds so many sites
+  // that its points are better searched one by one in the tree.
+  bool wants_tree(const point_block& b, float bound) {
+    int32_t lob[3], hib[3];
+    bucket_range(b, bound + rmax_, lob, hib);
+    int64_t points = 1;
+    for (int c = 0; c < 3; ++c) points *= b.ihi[c] - b.ilo[c] + 1;
+    const int64_t nearby = sites_in(lob, hib);
+    if (nearby <= tree_sites_per_point * points) return false;
+    if (tree_.empty() && !tree_failed_) {
+      listed_ += nearby;
+      if (listed_ <= tree_payback * static_cast<int64_t>(binned_.size())) return false;
+      tree_failed_ = !build_tree();
+    }
+    return !tree_.empty();
+  }
+
+  void do_block(int32_t bi, int32_t bj, int32_t bk) {
+    const point_block b = make_block(bi, bj, bk);
     const std::size_t bidx =
         static_cast<std::size_t>(bk) +
         static_cast<std::size_t>(nb_[2]) *
             (static_cast<std::size_t>(bj) + static_cast<std::size_t>(nb_[1]) * bi);
-    bool seeded = false;
-    if (!copies_.empty() && finite_box) {
-      const int32_t seeds[3] = {
-          bk > 0 ? block_winner_[bidx - 1] : -1,
-          bj > 0 ? block_winner_[bidx - static_cast<std::size_t>(nb_[2])] : -1,
-          bi > 0 ? block_winner_[bidx - static_cast<std::size_t>(nb_[2]) * nb_[1]] : -1};
-      for (int32_t ci : seeds) {
-        if (ci < 0) continue;
-        bound = std::min(bound, copy_bound(ci, ilo, ihi, blo, bhi));
-        seeded = true;
-      }
-      if (!seeded) {
-        float centre[3];
-        for (int c = 0; c < 3; ++c) centre[c] = 0.5f * (blo[c] + bhi[c]);
-        const int32_t ci = nearest_direct_copy(centre);
-        if (ci >= 0) bound = std::min(bound, copy_bound(ci, ilo, ihi, blo, bhi));
-      }
-    }
-
-    // Sites that can reach the bound, by their lower bound over the block.
     cand_.clear();
-    if (finite_box && !copies_.empty()) {
-      const float reach = bound + rmax_ + margin(bound);
-      const float limit = bound + margin(bound);
-      int32_t lob[3], hib[3];
-      for (int c = 0; c < 3; ++c) {
-        lob[c] = bucket_coord(blo[c] - reach, c);
-        hib[c] = bucket_coord(bhi[c] + reach, c);
-      }
-      for (int32_t z = lob[2]; z <= hib[2]; ++z) {
-        for (int32_t y = lob[1]; y <= hib[1]; ++y) {
-          const std::size_t row =
-              static_cast<std::size_t>(nbin_[0]) *
-              (static_cast<std::size_t>(y) + static_cast<std::size_t>(nbin_[1]) * z);
-          const uint32_t t0 = start_[row + static_cast<std::size_t>(lob[0])];
-          const uint32_t t1 = start_[row + static_cast<std::size_t>(hib[0]) + 1];
-          for (uint32_t t = t0; t < t1; ++t) {
-            const site& s = binned_[t];
-            if (!overlaps(s, ilo, ihi)) continue;
-            const float lb = nearest_in_box(s.x, blo, bhi) - s.r;
-            if (!(lb <= limit)) continue;
-            cand_.push_back((static_cast<uint64_t>(float_order(lb)) << 32) | t);
-          }
-        }
-      }
-      std::sort(cand_.begin(), cand_.end());
+    tree_block_ = false;
+    float bound = no_atom_distance;
+    if (b.finite && !copies_.empty() && within_reach(b)) {
+      bound = block_bound(b, bidx, bi, bj, bk);
+      tree_block_ = wants_tree(b, bound);
+      if (!tree_block_) gather_candidates(b, bound);
     }
-
-    // Each point: the smallest distance, ties to the smallest key.
-    int64_t seed_site = -1;
-    int32_t winner = -1;
-    for (int32_t i = ilo[0]; i <= ihi[0]; ++i) {
-      for (int32_t j = ilo[1]; j <= ihi[1]; ++j) {
-        for (int32_t k = ilo[2]; k <= ihi[2]; ++k) {
-          const std::size_t p = gridi_.index(i, j, k);
-          const float px = gridi_.x[p], py = gridi_.y[p], pz = gridi_.z[p];
-          float best = no_atom_distance;
-          int32_t best_key = -1;  // the start value: a copy must be strictly nearer
-          int64_t best_site = -1;
-          if (seed_site >= 0) {
-            const site& s = binned_[static_cast<std::size_t>(seed_site)];
-            if (s.lo[0] <= i && i <= s.hi[0] && s.lo[1] <= j && j <= s.hi[1] && s.lo[2] <= k &&
-                k <= s.hi[2]) {
-              const float d = surface_distance(px, py, pz, s.x, s.r);
-              ++evaluations_;
-              if (d < best) {
-                best = d;
-                best_key = s.key;
-                best_site = seed_site;
-              }
-            }
-          }
-          uint32_t stop = float_order(best + margin(best));
-          for (uint64_t c : cand_) {
-            // The lower bound of this and every later site is beyond the best.
-            if (static_cast<uint32_t>(c >> 32) > stop) break;
-            const uint32_t t = static_cast<uint32_t>(c & 0xffffffffu);
-            if (static_cast<int64_t>(t) == best_site) continue;
-            const site& s = binned_[t];
-            if (i < s.lo[0] || i > s.hi[0] || j < s.lo[1] || j > s.hi[1] || k < s.lo[2] ||
-                k > s.hi[2])
-              continue;
-            const float d = surface_distance(px, py, pz, s.x, s.r);
-            ++evaluations_;
-            if (d < best || (d == best && s.key < best_key)) {
-              best = d;
-              best_key = s.key;
-              best_site = t;
-              stop = float_order(best + margin(best));
-            }
-          }
-          gridi_.dist[p] = best;
-          if (best_key >= 0) {
-            const atom_copy& cp = copies_[static_cast<std::size_t>(best_key / 2)];
-            gridi_.iatom[p] = cp.a;
-            gridi_.incs[p] = cp.n;
-            gridi_.isym[p] = cp.s;
-            winner = best_key / 2;
-            seed_site = best_site;
-          }
-        }
-      }
-    }
-    block_winner_[bidx] = winner;
+    block_winner_[bidx] = scan_points(b, bound);
   }
 };
 
 }  // namespace
 
-fast_map_stats distance_map_fast(const cell_frame& frame,
-                                 const std::vector<atom_copy>& copies, grid_store& gridi,
-                                 int32_t sample_rows) {
+fast_map_stats distance_map_fast(const cell_frame& frame, const std::vector<atom_copy>& copies,
+                                 grid_store& gridi, int32_t sample_rows) {
   const float t0 = processor_seconds();
   fast_map fm(frame, copies, gridi);
   const float t1 = processor_seconds();

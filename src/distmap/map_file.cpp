@@ -2,21 +2,24 @@
 #include "distmap/map_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <ccp4/ccp4_general.h>
 #include <ccp4/ccp4_sysdep.h>
 #include <ccp4/cmaplib.h>
 
+#include "common/fixed_text.hpp"
 #include "common/limits.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
+#include "distmap/map_header.hpp"
 #include "distmap/unit_cell_grid.hpp"
 
 namespace porvane {
@@ -24,48 +27,59 @@ namespace {
 
 constexpr std::size_t section_capacity = (maxgrid + 1) * (maxgrid + 1);  // one whole section
 
-// The file a map name stands for: the whole name, trimmed (a name cut to a
-// shorter length would be another file); a name that is an environment
-// variable stands for that variable's value.
+// The file a map name stands for: the whole name, trailing blanks ignored (a
+// name cut to a shorter length would be another file); a name that is an
+// environment variable stands for that variable's value.
 std::string map_file_path(std::string_view name) {
-  std::string s(name);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  const std::string s(trim_blanks(name));
   if (const char* value = std::getenv(s.c_str()); value != nullptr && *value != '\0') return value;
   return s;
 }
 
-[[noreturn]] void map_fatal(const std::string& message) {
-  CCP4::ccperror(1, message.c_str());
-  std::exit(library_fatal);  // ccperror(1, ...) does not return; this keeps the promise
+// A map is written over a regular file or a new one only: a FIFO would hold
+// the run until something reads it, a device would swallow the map.
+void refuse_non_regular_file(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    fatal_stop("map file " + path + " exists and is not a regular file: the map is not written");
 }
 
-// A read map that this program cannot hold ends the run like the library's
-// fatal errors do.
-[[noreturn]] void unusable_map(const std::string& path, const std::string& why) {
-  throw run_stop{library_fatal, "Map file " + path + " cannot be used: " + why};
+// A read map whose cell is not the structure's: the run goes on with the
+// map's cell, but says so.
+void warn_other_cell(const std::string& path, const float map_cell[6], const float cell[6]) {
+  bool same = true;
+  for (int c = 0; c < 6; ++c)
+    same = same && std::fabs(map_cell[c] - cell[c]) <= 1.0e-5f * std::max(1.0f, std::fabs(cell[c]));
+  if (same) return;
+  std::string text =
+      "warning: the cell of map file " + path + " (" +
+      formatted_text("(3f9.3,3f7.2)", {map_cell[0], map_cell[1], map_cell[2], map_cell[3],
+                                       map_cell[4], map_cell[5]}) +
+      ") differs from the cell of the structure (" +
+      formatted_text("(3f9.3,3f7.2)", {cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]}) +
+      "); the map's cell is used";
+  diagnostic(text);
 }
 
 }  // namespace
 
-void write_distance_map(const crystal_record& celli, const grid_store& gridi,
-                        const run_state& state) {
+void write_distance_map(const cell_frame& frame, const grid_store& gridi, const run_state& state) {
   report().free("Writing map...");
   const int32_t* g = state.gridmax;
   const int dim[3] = {g[0] + 1, g[1] + 1, g[2] + 1};
   const int grid[3] = {g[0], g[1], g[2]};
   const int origin[3] = {0, 0, 0};
   const int order[3] = {1, 2, 3};
-  const std::string path = map_file_path(state.mapname.view());
-  for (int c = 0; c < 3; ++c) {
-    if (g[c] < 0 || g[c] > maxgrid || g[c] > gridi.n[c]) {
-      throw run_stop{library_fatal, "Map file " + path + " not written: the grid does not fit"};
-    }
-  }
+  const std::string path = map_file_path(state.mapname);
+  for (int c = 0; c < 3; ++c)
+    if (g[c] < 0 || g[c] > maxgrid || g[c] > gridi.n[c])
+      fatal_stop("map file " + path + " not written: the grid does not fit");
+  refuse_non_regular_file(path);
 
   report().free("Writing header...");
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_WRONLY));
-  if (mf == nullptr) map_fatal("Cannot open map file " + path + " for writing");
-  CMap_io::ccp4_cmap_set_cell(mf, celli.cell);
+  if (mf == nullptr) library_failure("Cannot open map file " + path + " for writing");
+  CMap_io::ccp4_cmap_set_cell(mf, frame.cell);
   CMap_io::ccp4_cmap_set_grid(mf, grid);
   CMap_io::ccp4_cmap_set_order(mf, order);
   CMap_io::ccp4_cmap_set_dim(mf, dim);
@@ -80,13 +94,12 @@ void write_distance_map(const crystal_record& celli, const grid_store& gridi,
   std::vector<float> maparrayout(section_capacity);
   const int nu = dim[0];
   for (int32_t k = 0; k <= g[2]; ++k) {
-    for (int32_t j = 0; j <= g[1]; ++j) {
-      for (int32_t i = 0; i <= g[0]; ++i) {
+    for (int32_t j = 0; j <= g[1]; ++j)
+      for (int32_t i = 0; i <= g[0]; ++i)
         maparrayout[static_cast<std::size_t>(j * nu + i)] = gridi.dist[gridi.index(i, j, k)];
-      }
-    }
     if (CMap_io::ccp4_cmap_write_section(mf, maparrayout.data()) != 1) {
-      map_fatal("Cannot write map file " + path);
+      CMap_io::ccp4_cmap_close(mf);
+      library_failure("Cannot write map file " + path);
     }
   }
 
@@ -94,64 +107,43 @@ void write_distance_map(const crystal_record& celli, const grid_store& gridi,
   CMap_io::ccp4_cmap_close(mf);
 }
 
-void read_distance_map(run_params& params, run_flags& flags, crystal_record& celli,
-                       grid_store& gridi, run_state& state) {
+void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
+                       run_state& state) {
   report().free("Reading previously written distance map...Assuming a gridsize of ",
                 params.gridsize);
-  const std::string path = map_file_path(state.mapfile.view());
+  const std::string path = map_file_path(state.mapfile);
+  const std::optional<map_header> checked = check_map_header(path);
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_RDONLY));
-  if (mf == nullptr) map_fatal("Cannot open map file " + path + " for reading");
-
-  int dim[3], origin[3], grid[3];
-  float cell[6];
-  CMap_io::ccp4_cmap_get_dim(mf, dim);
-  CMap_io::ccp4_cmap_get_origin(mf, origin);
-  CMap_io::ccp4_cmap_get_grid(mf, grid);
-  CMap_io::ccp4_cmap_get_cell(mf, cell);
-  const unsigned int mode = CMap_io::ccp4_cmap_get_datamode(mf);
-
-  // The map must hold 32-bit reals and fit the grid 0..n of its sampling,
-  // n at most 250, so that every value lands on a grid point.
-  std::string why;
-  static const char* axis_name[3] = {"columns", "rows", "sections"};
-  if (mode != FLOAT32) why = "data mode " + std::to_string(mode) + " is not 2 (32-bit reals)";
-  for (int c = 0; c < 3 && why.empty(); ++c) {
-    const long first = origin[c];
-    const long last = static_cast<long>(origin[c]) + dim[c] - 1;
-    if (grid[c] < 0 || grid[c] > maxgrid) {
-      why = "sampling " + std::to_string(grid[c]) + " of the " + axis_name[c] +
-            " is outside 0.." + std::to_string(maxgrid);
-    } else if (dim[c] < 1 || first < 0 || last > grid[c]) {
-      why = axis_name[c] + std::string(" ") + std::to_string(first) + ".." + std::to_string(last) +
-            " lie outside the grid 0.." + std::to_string(grid[c]);
-    }
-  }
-  if (!why.empty()) {
+  if (mf == nullptr) library_failure("Cannot open map file " + path + " for reading");
+  if (!checked) {
     CMap_io::ccp4_cmap_close(mf);
-    unusable_map(path, why);
+    fatal_stop("map file " + path + " has no map header this program can check");
   }
+  const map_header& h = *checked;
 
-  for (int c = 0; c < 3; ++c) state.gridmax[c] = grid[c];
-  for (int c = 0; c < 6; ++c) celli.cell[c] = cell[c];
+  float cell[6];
+  CMap_io::ccp4_cmap_get_cell(mf, cell);
+  warn_other_cell(path, cell, frame.cell);
+  for (int c = 0; c < 3; ++c) state.gridmax[c] = h.sampling[c];
+  for (int c = 0; c < 6; ++c) frame.cell[c] = cell[c];
   // Positions for the read grid, at the grid size the run assumes, so that
   // later stages find every field of a grid point filled.
   coord_range range;
-  fill_grid_positions(params, celli, state.gridmax, gridi, range);
+  fill_grid_positions(params, frame, state.gridmax, gridi, range);
 
   std::vector<float> maparray(section_capacity);
-  const int nu = dim[0];
-  for (int32_t ks = 0; ks < dim[2]; ++ks) {
+  const int nu = h.count[0];
+  for (int32_t ks = 0; ks < h.count[2]; ++ks) {
     if (CMap_io::ccp4_cmap_read_section(mf, maparray.data()) != 1) {
       CMap_io::ccp4_cmap_close(mf);
-      unusable_map(path, "section " + std::to_string(origin[2] + ks) + " cannot be read");
+      fatal_stop("map file " + path + ": section " + std::to_string(h.start[2] + ks) +
+                 " cannot be read");
     }
-    const int32_t k = origin[2] + ks;
-    for (int32_t js = 0; js < dim[1]; ++js) {
-      for (int32_t is = 0; is < dim[0]; ++is) {
-        gridi.dist[gridi.index(origin[0] + is, origin[1] + js, k)] =
+    const int32_t k = h.start[2] + ks;
+    for (int32_t js = 0; js < h.count[1]; ++js)
+      for (int32_t is = 0; is < h.count[0]; ++is)
+        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] =
             maparray[static_cast<std::size_t>(js * nu + is)];
-      }
-    }
   }
   CMap_io::ccp4_cmap_close(mf);
 

@@ -18,8 +18,7 @@ namespace porvane {
 // first). Returns its atom slot (1-based), 0 when no copy comes nearer than
 // the map's start distance. gridi holds the point positions; gridmax the
 // counts the image rule uses.
-int32_t nearest_atom_copy(const run_params& params, const run_flags& flags,
-                          const crystal_record& celli, const atom_store& atoms,
+int32_t nearest_atom_copy(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
                           const grid_store& gridi, const int32_t gridmax[3], const int32_t g[3]);
 
 }  // namespace porvane

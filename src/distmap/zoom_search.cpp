@@ -283,7 +283,7 @@ void write_zoom_line(const zoom_pass& pass, const atom_store& atoms) {
 bool zoom_passes(run_params& params, const run_flags& flags, const crystal_record& celli,
                  const atom_store& atoms, int32_t gridmax[3], int32_t deepgrid[3],
                  std::vector<zoom_pass>& passes) {
-  const std::vector<atom_copy> copies = collect_unwrapped_copies(params, flags, celli, atoms);
+  const std::vector<atom_copy> copies = collect_unwrapped_copies(flags, celli, atoms);
   zoom_store store;
   params.gridsize = zoom_first_gridsize;
   set_gridmax(params, celli, gridmax);

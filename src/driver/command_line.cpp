@@ -70,7 +70,7 @@ void read_command_line(const std::vector<std::string>& args, run_flags& flags,
     while (looked_up_again) {
       looked_up_again = false;
       if (token[0] != '-') {
-        state.pdbname = fetch(args, i, 132);
+        state.pdbname = args[i - 1];  // whole, whatever its length
         break;
       }
       const option_name* option = look_up(token);
@@ -83,7 +83,7 @@ void read_command_line(const std::vector<std::string>& args, run_flags& flags,
           flags.rm = 1;
           flags.writemap = 0;
           ++i;
-          state.mapfile = fetch(args, i, 132);
+          state.mapfile = i <= n ? args[i - 1] : std::string();
           break;
         case option_id::cg:
           flags.cg = 1;
@@ -148,7 +148,7 @@ void read_command_line(const std::vector<std::string>& args, run_flags& flags,
 
 bool help_requested(const std::vector<std::string>& args, const run_flags& flags,
                     const run_state& state) {
-  return args.empty() || flags.h == 1 || state.pdbname.blank();
+  return args.empty() || flags.h == 1 || trim_blanks(state.pdbname).empty();
 }
 
 void check_reeb_direction(const run_flags& flags, const run_params& params) {

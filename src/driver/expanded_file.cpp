@@ -13,7 +13,7 @@ void write_expanded_file(const run_params& params, const run_flags& flags,
                          const crystal_record& celli, const header_store& header,
                          const atom_store& atoms, const run_state& state) {
   report().free(" Writing atoms expanded to complete unit cell ...");
-  coordinate_file file(state.expandedname.view());
+  coordinate_file file(state.expandedname);
   const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
   for (std::size_t h = 0; h < nheader; ++h) {
     const std::string_view line = header[h].view();
@@ -26,9 +26,9 @@ void write_expanded_file(const run_params& params, const run_flags& flags,
   }
 
   const int32_t stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
-  const int32_t natoms = std::min(map_atom_loop_count(params, flags), stored);
-  const int32_t nsym = std::min<int32_t>(celli.nsym, maxsymops);
-  const int32_t nncs = std::min<int32_t>(celli.nncs, maxncsops);
+  const int32_t natoms = std::min(map_atom_loop_count(atoms.count, flags), stored);
+  const int32_t nsym = stored_count(celli.nsym, maxsymops);
+  const int32_t nncs = stored_count(celli.nncs, maxncsops);
   for (int32_t s = 1; s <= nsym; ++s) {
     const char chain = static_cast<char>(static_cast<unsigned char>((64 + s) % 256));
     for (int32_t n = 1; n <= nncs; ++n) {

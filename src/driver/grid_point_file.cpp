@@ -23,7 +23,7 @@ void write_grid_point_file(const run_params& params, const crystal_record& celli
                            const std::function<void()>& rerun_cluster_analysis) {
   report().free("Writing each channel gridpoint...");
   if (rerun_cluster_analysis) rerun_cluster_analysis();
-  coordinate_file file(state.gridname.view());
+  coordinate_file file(state.gridname);
   const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
   for (std::size_t h = 0; h < nheader; ++h) {
     if (header[h].view().substr(0, 5) == "CRYST") write_cryst1(file, celli);

@@ -12,10 +12,10 @@ void write_nearest_channel_file(const run_params& params, const crystal_record& 
                                 atom_store& atoms, const grid_store& gridi, const run_state& state,
                                 const std::function<void()>& rerun_cluster_analysis) {
   report().free(" Writing atoms with B-factor field containing atom depth, or distance to nearest channel...");
-  coordinate_file file(state.ncname.view());
+  coordinate_file file(state.ncname);
   if (rerun_cluster_analysis) rerun_cluster_analysis();
   const channel_point_index channels(celli, params.gridsize, gridi);
-  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(params.natoms, 0)),
+  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(atoms.count.natoms, 0)),
                                        atoms.pdbdata.size(), atoms.coords.size() / 3});
   for (std::size_t a = 0; a < natoms; ++a) {
     atom_record& rec = atoms.pdbdata[a];

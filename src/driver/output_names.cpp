@@ -8,7 +8,7 @@
 namespace porvane {
 
 void make_output_names(run_params& params, const run_flags& flags, run_state& state) {
-  const std::string_view name = state.pdbname.view();
+  const std::string_view name = state.pdbname;
   const std::size_t slash = name.rfind('/');
   const std::size_t dot = name.rfind('.');
   // 1-based positions of the last "/" and the last ".", 0 when absent.
@@ -16,13 +16,13 @@ void make_output_names(run_params& params, const run_flags& flags, run_state& st
   const std::size_t q = dot == std::string_view::npos ? 0 : dot + 1;
 
   params.dirname = name.substr(0, p);
-  params.ldir = static_cast<int32_t>(params.dirname.trimmed().size());
   // Only the last extension goes; no "." after the last "/" leaves no base name.
   params.basename = (q >= p + 2) ? name.substr(p, q - 1 - p) : std::string_view();
-  params.lbase = static_cast<int32_t>(params.basename.trimmed().size());
+  const std::string dir(trim_blanks(params.dirname));
+  const std::string base(trim_blanks(params.basename));
+  params.ldir = static_cast<int32_t>(dir.size());
+  params.lbase = static_cast<int32_t>(base.size());
 
-  const std::string dir(params.dirname.view().substr(0, params.ldir));
-  const std::string base(params.basename.view().substr(0, params.lbase));
   state.expandedname = base + "_expanded.pdb";
   state.gridname = base + "_grid.pdb";
   state.ncname = base + "_nc.pdb";
@@ -30,7 +30,8 @@ void make_output_names(run_params& params, const run_flags& flags, run_state& st
     state.mapname = dir + base + "_chan.map";
   } else {
     const char* size_format = params.gridsize < 10.0f ? "(F3.1)" : "(F4.1)";
-    state.mapname = dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
+    state.mapname =
+        dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
   }
 }
 

@@ -1,13 +1,19 @@
 #include "driver/run_sequence.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
+
+#include <ccp4/ccp4_general.h>
 
 #include "channels/channel_stages.hpp"
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
+#include "common/fixed_text.hpp"
 #include "common/grid_store.hpp"
 #include "common/limits.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_params.hpp"
 #include "common/run_stop.hpp"
@@ -23,7 +29,6 @@
 #include "driver/settings_check.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
 #include "input/structure_report.hpp"
 #include "reeb/reeb_stage.hpp"
 
@@ -46,25 +51,42 @@ struct run_records {
 };
 
 void header_stops(const crystal_record& celli, const run_flags& flags) {
+  if (celli.nsym == 0) stop_after_line("No symmetry operators...aborting");
+  if (celli.nsym > maxsymops)
+    stop_after_line("Number of symm ops:", celli.nsym, ". Maximum: ", maxsymops,
+                    ". Increase maxsymops AND this parameter in sg type and recompile");
+  if (celli.nncs > maxncsops)
+    stop_after_line("Number of ncs ops:", celli.nncs, ". Maximum: ", maxncsops,
+                    ". Increase maxncsops AND this parameter in ncs type and recompile");
+  if (flags.ho == 1) stop_after_line("Basic info only requested. Ending.");
+}
+
+// The banner: the input name in a field of 132 characters, or whole when
+// it is longer.
+void banner(const run_state& state) {
   report_writer& r = report();
-  if (celli.nsym == 0) {
-    r.free("No symmetry operators...aborting");
-    stop_run();
+  r.free("Porvane  Version ", state.version);
+  r.free("Processing ", padded(state.pdbname, std::max<std::size_t>(132, state.pdbname.size())),
+         "...");
+  r.free();
+  r.free("Reading header...");
+  r.free();
+}
+
+// The atoms, with the heteroatom policy: a second read that includes the
+// non-water heteroatoms when there were no atoms or too many heteroatoms.
+void read_and_describe_atoms(run_records& run) {
+  report().free("Reading atoms...");
+  report().free();
+  read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
+  const structure_figures figures =
+      describe_structure(run.celli, run.params, run.flags, run.atoms, run.state);
+  structure_report(run.celli, run.params, run.flags, run.atoms, run.state, figures);
+  if (heteroatom_reread_needed(run.atoms.count, run.params)) {
+    run.flags.hn = 1;
+    read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
   }
-  if (celli.nsym > maxsymops) {
-    r.free("Number of symm ops:", celli.nsym, ". Maximum: ", maxsymops,
-           ". Increase maxsymops AND this parameter in sg type and recompile");
-    stop_run();
-  }
-  if (celli.nncs > maxncsops) {
-    r.free("Number of ncs ops:", celli.nncs, ". Maximum: ", maxncsops,
-           ". Increase maxncsops AND this parameter in ncs type and recompile");
-    stop_run();
-  }
-  if (flags.ho == 1) {
-    r.free("Basic info only requested. Ending.");
-    stop_run();
-  }
+  report_atom_use(run.flags, run.atoms.count, run.state);
 }
 
 // The orthogonalisation matrix is taken afresh as the inverse of the
@@ -80,13 +102,12 @@ void refresh_orthogonalisation(crystal_record& celli, const run_flags& flags) {
   }
 }
 
-void atom_limit(const run_params& params, const atom_store& atoms) {
-  if (params.natoms > maxatoms || atoms.nslots > maxatoms) {
-    const int32_t counted = params.natoms > atoms.nslots ? params.natoms : atoms.nslots;
+void atom_limit(const atom_store& atoms) {
+  const int32_t counted = std::max(atoms.count.natoms, atoms.nslots);
+  if (counted > maxatoms) {
     report().free("Number of atoms read: ", counted);
     report().free("Max number of atoms: ", maxatoms);
-    report().free("Increase maxatoms and recompile.");
-    stop_run();
+    stop_after_line("Increase maxatoms and recompile.");
   }
 }
 
@@ -95,7 +116,6 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   run_params& params = run.params;
   run_state& state = run.state;
   crystal_record& celli = run.celli;
-  report_writer& r = report();
 
   celli.nsym = 0;
   read_command_line(args, flags, params, state);
@@ -106,23 +126,14 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   check_grid_and_step(flags, params);
   check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
-
-  r.free("Porvane  Version ", state.version);
-  r.free("Processing ", state.pdbname, "...");
-  r.free();
-  r.free("Reading header...");
-  r.free();
+  banner(state);
   read_header(state.pdbname, celli, run.header, state.nheader, flags, params);
   header_stops(celli, flags);
 
-  r.free("Reading atoms...");
-  r.free();
-  read_atoms(state.pdbname, params, run.atoms, flags, celli);
-  structure_report(celli, params, flags, run.atoms, state);
+  read_and_describe_atoms(run);
   make_output_names(params, flags, state);
-
   refresh_orthogonalisation(celli, flags);
-  atom_limit(params, run.atoms);
+  atom_limit(run.atoms);
 
   if (flags.zm == 1) {
     int32_t deepgrid[3] = {0, 0, 0};  // the deepest point so far; nothing reads it after the zoom
@@ -139,16 +150,15 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
 
   // A map read back holds no nearest atoms: the deepest point's is measured.
   const auto deep_atom = [&](const int32_t g[3]) {
-    return flags.rm == 1 ? nearest_atom_copy(params, flags, celli, run.atoms, run.gridi, state.gridmax, g)
+    return flags.rm == 1 ? nearest_atom_copy(flags, celli, run.atoms, run.gridi, state.gridmax, g)
                          : run.gridi.iatom[run.gridi.index(g[0], g[1], g[2])];
   };
-  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, params.natoms,
-                   params.basename.trimmed(), deep_atom, run.channels);
+  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, run.atoms.count.natoms,
+                   params.basename, deep_atom, run.channels);
 
   // The later stages label the grid again at a cutoff of their own.
   const auto rerun_at = [&](float cutoff) {
-    rerun_cluster_analysis(flags, params, celli, run.gridi, params.basename.trimmed(), cutoff,
-                           run.channels);
+    rerun_cluster_analysis(flags, params, celli, run.gridi, params.basename, cutoff, run.channels);
   };
   const auto rerun_at_channel_cutoff = [&] { rerun_at(params.channel_cutoff); };
   if (flags.rb == 1)
@@ -162,6 +172,16 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   if (flags.ex == 1) write_expanded_file(params, flags, celli, run.header, run.atoms, state);
 }
 
+// The diagnostic of a stop: on standard error, or as libccp4's own error
+// signal (standard output and standard error).
+void write_diagnostic(const run_stop& stop) {
+  if (stop.library_signal) {
+    CCP4::ccperror_noexit(1, stop.message.c_str());
+  } else if (!stop.message.empty()) {
+    diagnostic(stop.message);
+  }
+}
+
 }  // namespace
 
 int run_porvane(const std::vector<std::string>& args) {
@@ -172,9 +192,14 @@ int run_porvane(const std::vector<std::string>& args) {
   } catch (const run_stop& stop) {
     status = stop.status;
     report().flush();
-    if (!stop.message.empty()) std::fprintf(stderr, "%s\n", stop.message.c_str());
+    write_diagnostic(stop);
+  } catch (const std::bad_alloc&) {
+    status = library_fatal;
+    report().flush();
+    write_diagnostic(run_stop{library_fatal, "not enough memory for this run"});
   }
   report().flush();
+  std::fflush(stdout);
   std::fflush(stderr);
   return status;
 }

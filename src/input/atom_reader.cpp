@@ -23,17 +23,11 @@ bool starts_with(const std::string& record, std::string_view prefix) {
   return record.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool is_coordinate_line(const std::string& record) {
-  return starts_with(record, "ATOM") || starts_with(record, "HETATM");
-}
-
-// Lines between the atoms that are passed over unparsed: anisotropic factors,
-// connectivity, chain ends, bookkeeping, END/ENDMDL, and hydrogens whose name
-// starts in column 14.
-bool is_skipped_line(const std::string& record) {
-  return starts_with(record, "ANIS") || starts_with(record, "CONECT") ||
-         starts_with(record, "TER ") || starts_with(record, "MASTER") ||
-         starts_with(record, "END") || record[13] == 'H';
+// Only atom records take atom slots: every other record between the atoms
+// (MODEL, TER, ANISOU, SIGATM, blank lines, ...) is passed over unparsed, and
+// so is a hydrogen whose name starts in column 14.
+bool takes_a_slot(const std::string& record) {
+  return (starts_with(record, "ATOM  ") || starts_with(record, "HETATM")) && record[13] != 'H';
 }
 
 bool is_ca_or_p(const atom_record& atom) { return atom.atname == " CA " || atom.element == " P"; }
@@ -41,17 +35,19 @@ bool is_ca_or_p(const atom_record& atom) { return atom.atname == " CA " || atom.
 // One read of the atom records: the slot being filled and the few values of
 // the slot before it that the alternate-location and chain rules look at.
 struct atom_read {
-  atom_read(run_params& p, atom_store& a, run_flags& f, crystal_record& c, const text_file& t)
-      : params(p), atoms(a), flags(f), celli(c), file(t) {}
+  atom_read(const run_params& p, atom_store& a, const run_flags& f, crystal_record& c,
+            const text_file& t)
+      : params(p), atoms(a), count(a.count), flags(f), celli(c), file(t) {}
 
-  run_params& params;
+  const run_params& params;
   atom_store& atoms;
-  run_flags& flags;
+  atom_counts& count;
+  const run_flags& flags;
   crystal_record& celli;
   const text_file& file;
 
   int32_t k = 0;                    // slot of the current record (1-based)
-  int32_t ichain = 1;               // chain entry of the previous record's lookup
+  int32_t ichain = 0;               // chain entry (0-based) of the previous record's lookup
   fixed_text<1> current_alt{" "};   // alternate location chosen in this residue
   bool have_prev = false;           // slot k-1 holds a record
   int32_t prev_resseq = 0;          // its residue number
@@ -82,11 +78,9 @@ struct atom_read {
   }
 
   void register_chain(const fixed_text<1>& id) {
-    if (celli.nchains >= maxchains) {
-      report().free("Number of chains exceeds maximum: ", maxchains,
-                    ". Increase maxchains and recompile.");
-      stop_run();
-    }
+    if (celli.nchains >= maxchains)
+      stop_after_line("Number of chains exceeds maximum: ", maxchains,
+                      ". Increase maxchains and recompile.");
     chain_entry& entry = celli.chain[celli.nchains];
     ++celli.nchains;
     report().free("  Chain ", celli.nchains, id);
@@ -105,11 +99,11 @@ struct atom_read {
   // SEQRES list. Only HETATM records ask for the list: for them the answer
   // decides between atom and heteroatom.
   bool lookup_seqres(const atom_record& atom) {
-    for (int32_t e = 1; e <= celli.nchains; ++e)
-      if (celli.chain[e - 1].id == atom.chainid.view()) ichain = e;
+    for (int32_t e = 0; e < celli.nchains; ++e)
+      if (celli.chain[e].id == atom.chainid.view()) ichain = e;
     if (!(atom.recname == "HETATM")) return false;
-    const chain_entry& entry = celli.chain[ichain - 1];
-    int32_t nres = entry.nres < maxseqres ? entry.nres : maxseqres;
+    const chain_entry& entry = celli.chain[ichain];
+    const int32_t nres = stored_count(entry.nres, maxseqres);
     for (int32_t r = 0; r < nres; ++r)
       if (entry.seqres[r] == atom.resname.view()) return true;
     return false;
@@ -130,12 +124,12 @@ struct atom_read {
       if (flags.vb >= 1)
         report().free("Alternate conformation ", atom.altloc, " of atom ", atom.atname,
                       " in residue ", atom.resseq, " encountered and discarded.");
-      ++params.naltloc;
+      ++count.naltloc;
       celli.bsum = celli.bsum - atom.bfactor;
       return false;
     }
 
-    ++params.natoms;
+    ++count.natoms;
     celli.mwatoms = celli.mwatoms + mass(atom.element.view());
     if (is_ca_or_p(atom)) {
       chain_entry& entry = celli.chain[celli.nchains - 1];
@@ -148,11 +142,11 @@ struct atom_read {
     return true;
   }
 
-  // Filters, acceptance and chain registration for the record just parsed
-  // into slot k.
+  // Filters, acceptance and chain registration for the atom record just
+  // parsed into slot k.
   void process(const atom_record& atom) {
-    bool found = lookup_seqres(atom);
-    if (is_ca_or_p(atom)) ++params.nca;
+    const bool found = lookup_seqres(atom);
+    if (is_ca_or_p(atom)) ++count.nca;
     store(atom);
 
     bool keep = true;
@@ -161,12 +155,12 @@ struct atom_read {
         report().free("Atom ", atom.atname, " of residue ", atom.resseq,
                       " with bfactor: ", atom.bfactor, " will be ignored.");
       keep = false;
-    } else if (atom.recname == "ATOM  " || (atom.recname == "HETATM" && found)) {
+    } else if (atom.recname == "ATOM  " || found) {
       keep = accept(atom);
-    } else if (atom.recname == "HETATM") {
-      bool water = atom.resname == "HOH";
-      ++params.nhetero;
-      if (water) ++params.nwaters;
+    } else {  // a heteroatom of a residue its chain's SEQRES does not list
+      const bool water = atom.resname == "HOH";
+      ++count.nhetero;
+      if (water) ++count.nwaters;
       keep = flags.hn != 0 ? !water : flags.ha != 0;
     }
     if (!keep) {
@@ -184,33 +178,30 @@ struct atom_read {
   }
 };
 
-// Closes the residue run m over slots s..e (1-based, q records): the
-// pseudo-atom at the run's mean with the run's rms spread plus a margin.
-void close_residue_run(atom_store& atoms, int32_t m, int32_t s, int32_t e, int32_t q) {
-  float* pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
+// Closes run m of residue records, slots s..e (0-based; q = e - s + 1): the
+// pseudo-atom at the run's mean with the run's rms spread plus a margin, in
+// slot m, taking the residue of the run's last record.
+void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::size_t e) {
+  const auto q = static_cast<float>(e - s + 1);
+  float* pc = &atoms.pseudocoords[4 * m];
   float mean[3];
-  for (int c = 0; c < 3; ++c) mean[c] = pc[c] / static_cast<float>(q);
+  for (int c = 0; c < 3; ++c) mean[c] = pc[c] / q;
   pc[3] = 0.0f;
-  for (int32_t i = s; i <= e; ++i) {
-    const float* x = atoms.pdbdata[i - 1].xyz;
-    float dx = x[0] - mean[0];
-    float dy = x[1] - mean[1];
-    float dz = x[2] - mean[2];
+  for (std::size_t i = s; i <= e; ++i) {
+    const float* x = atoms.pdbdata[i].xyz;
+    const float dx = x[0] - mean[0], dy = x[1] - mean[1], dz = x[2] - mean[2];
     pc[3] = pc[3] + dx * dx + dy * dy + dz * dz;
   }
-  float rms = std::sqrt(pc[3] / static_cast<float>(q));
-  float radius = rms + pseudo_atom_margin;
+  const float radius = std::sqrt(pc[3] / q) + pseudo_atom_margin;
   for (int c = 0; c < 3; ++c) pc[c] = mean[c];
   pc[3] = radius;
 
-  const atom_record& last = atoms.pdbdata[e - 1];
-  fixed_text<3> resname = last.resname;
-  int32_t resseq = last.resseq;
-  atom_record& slot = atoms.pdbdata[m - 1];
-  for (int c = 0; c < 3; ++c) {
-    slot.xyz[c] = mean[c];
-    atoms.coords[3 * static_cast<std::size_t>(m - 1) + c] = mean[c];
-  }
+  // Slot m is at or before slot s: it is overwritten after every value read from it.
+  const atom_record& last = atoms.pdbdata[e];
+  const fixed_text<3> resname = last.resname;
+  const int32_t resseq = last.resseq;
+  atom_record& slot = atoms.pdbdata[m];
+  for (int c = 0; c < 3; ++c) slot.xyz[c] = atoms.coords[3 * m + c] = mean[c];
   slot.radius = radius;
   slot.resname = resname;
   slot.resseq = resseq;
@@ -219,73 +210,61 @@ void close_residue_run(atom_store& atoms, int32_t m, int32_t s, int32_t e, int32
 
 // Replaces the n records in use by one pseudo-atom per run of consecutive
 // slots with equal residue numbers.
-void coarse_grain(run_params& params, atom_store& atoms, int32_t n) {
-  atoms.pseudocoords.assign(4 * static_cast<std::size_t>(n), 0.0f);
-  auto& pd = atoms.pdbdata;
-  int32_t m = 1;
-  int32_t s = 1;
-  int32_t q = 1;
+void coarse_grain(atom_store& atoms, std::size_t n) {
+  atoms.pseudocoords.assign(4 * n, 0.0f);
+  const auto& pd = atoms.pdbdata;
+  std::size_t m = 0, s = 0;  // the run being summed and its first slot
   for (int c = 0; c < 3; ++c) atoms.pseudocoords[c] = pd[0].xyz[c];
-  for (int32_t j = 2; j <= n; ++j) {
-    float* pc;
-    if (pd[j - 1].resseq == pd[j - 2].resseq) {
-      ++q;
-      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
-      for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j - 1].xyz[c];
-    } else {
-      close_residue_run(atoms, m, s, j - 1, q);
+  for (std::size_t j = 1; j < n; ++j) {
+    if (pd[j].resseq != pd[j - 1].resseq) {
+      close_residue_run(atoms, m, s, j - 1);
       ++m;
-      pc = &atoms.pseudocoords[4 * static_cast<std::size_t>(m - 1)];
-      for (int c = 0; c < 3; ++c) pc[c] = pd[j - 1].xyz[c];
-      q = 1;
       s = j;
+      for (int c = 0; c < 3; ++c) atoms.pseudocoords[4 * m + c] = pd[j].xyz[c];
+    } else {
+      float* pc = &atoms.pseudocoords[4 * m];
+      for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j].xyz[c];
     }
   }
-  close_residue_run(atoms, m, s, n, q);
-  params.npseudo = m;
+  close_residue_run(atoms, m, s, n - 1);
+  atoms.count.npseudo = static_cast<int32_t>(m + 1);
 }
 
 }  // namespace
 
-void read_atoms(const fixed_text<132>& pdbname, run_params& params, atom_store& atoms,
-                run_flags& flags, crystal_record& celli) {
+void read_atoms(const std::string& pdbname, const run_params& params, atom_store& atoms,
+                const run_flags& flags, crystal_record& celli) {
   // The whole name, trailing blanks ignored, as the header reader opens it.
-  std::string_view name = pdbname.trimmed();
-  text_file file(name, input_line_width);
+  text_file file(trim_blanks(pdbname), input_line_width);
   atom_read r(params, atoms, flags, celli, file);
   atoms.pdbdata.clear();
   atoms.coords.clear();
   atoms.pseudocoords.clear();
+  atoms.count = atom_counts{};
 
   std::string record;
   bool first = false;
-  while (file.next(record)) {
-    if (is_coordinate_line(record)) {
-      first = true;
-      break;
-    }
-  }
+  while (!first && file.next(record))
+    first = starts_with(record, "ATOM  ") || starts_with(record, "HETATM");
   if (first) {
     celli.mwatoms = 0.0f;
     celli.bsum = 0.0f;
     celli.bmin = 1000.0f;
     celli.bmax = 0.0f;
     celli.nchains = 0;
-    params.natoms = 0;
-    params.nca = 0;
     r.k = 1;
     atom_record atom = r.parse(record);
     r.register_chain(atom.chainid);
     r.process(atom);
     while (file.next(record)) {
-      if (is_skipped_line(record)) continue;
+      if (!takes_a_slot(record)) continue;
       ++r.k;
       r.process(r.parse(record));
     }
   }
   file.close();
   atoms.nslots = r.k;
-  int32_t n = atoms.nstored();
+  const int32_t n = atoms.nstored();
   atoms.pdbdata.resize(static_cast<std::size_t>(n));
   atoms.coords.resize(3 * static_cast<std::size_t>(n));
 
@@ -295,16 +274,17 @@ void read_atoms(const fixed_text<132>& pdbname, run_params& params, atom_store& 
     if (entry.ncap == 0) continue;
     for (float& c : entry.centroid) c = c / static_cast<float>(entry.ncap);
   }
-  bool mainly_ca =
-      params.natoms == 0
-          ? params.nca > 0
-          : static_cast<float>(params.nca) / static_cast<float>(params.natoms) > params.cafraccut;
+  const atom_counts& count = atoms.count;
+  const bool mainly_ca =
+      count.natoms == 0
+          ? count.nca > 0
+          : static_cast<float>(count.nca) / static_cast<float>(count.natoms) > params.cafraccut;
   if (mainly_ca) {
-    report().free("Alpha carbons/phosphorous: ", params.nca, "   All atoms: ", params.natoms);
+    report().free("Alpha carbons/phosphorous: ", count.nca, "   All atoms: ", count.natoms);
     report().free("File contains mainly alpha carbons or phosphorous atoms.");
   }
 
-  if (flags.cg != 0 && n > 0) coarse_grain(params, atoms, n);
+  if (flags.cg != 0 && n > 0) coarse_grain(atoms, static_cast<std::size_t>(n));
 }
 
 }  // namespace porvane

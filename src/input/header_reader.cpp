@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "common/fixed_columns.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "common/text_file.hpp"
-#include "input/linear_algebra.hpp"
 #include "input/residue_mass_table.hpp"
 #include "input/space_group_table.hpp"
 #include "input/symmetry_library.hpp"
@@ -55,6 +55,17 @@ class header_reader {
   }
   void store();
 
+  // The tests of a header line, in the order they are applied to it.
+  enum class line_test {
+    smtry, remark285, biomolecule, unit_name, apply_chains, and_chains, biomt, scale, mtrix,
+    cryst, first_atom, resolution, seqres,
+    all_applied,  // no test is left: the line is kept and the next one read
+    finished,     // the end of the file, or the first ATOM line: the call ends
+  };
+  static line_test after(line_test t) { return static_cast<line_test>(static_cast<int>(t) + 1); }
+  bool matches(line_test t) const;
+  line_test offer(line_test from);
+
   bool smtry_group();
   bool remark285_group();
   void biomolecule();
@@ -71,7 +82,6 @@ class header_reader {
 
   bool operator_rows(float op[4][4], int32_t k);
   bio_unit* current_unit(const char* what);
-  void missing_cell_stop(std::string_view message);
 
   text_file in_;
   std::string line_;
@@ -212,9 +222,7 @@ void header_reader::and_chains() {
   bio_unit* unit = current_unit("AND CHAINS line");
   if (unit == nullptr) return;
   fixed_text<400>& list = unit->chainlist;
-  std::size_t last = 0;  // last position holding text (a zero byte is no text)
-  for (std::size_t p = 1; p <= list.size(); ++p)
-    if (list.at(p) != ' ' && list.at(p) != '\0') last = p;
+  const std::size_t last = list.trimmed().size();  // last position holding text
   std::string joined(list.view().substr(0, last));
   if (last > 0 && list.at(last) != ',') joined += ',';
   joined += columns(42, 80);
@@ -255,7 +263,7 @@ bool header_reader::biomt_group() {
 
 bool header_reader::scale_group() {
   if (!have_cell_)
-    missing_cell_stop(
+    stop_after_line(
         "No CRYST1 record before the SCALE records: the unit cell is not known...aborting");
   for (int row = 0; row < 3; ++row) {
     store();
@@ -352,6 +360,10 @@ void header_reader::cryst() {
               gamma = celli_.cell[5] * deg;
   const float ca = std::cos(alpha), cb = std::cos(beta), cg = std::cos(gamma);
   celli_.cellvol = a * b * c * std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
+  // Angles that only just close a cell, or edges beyond single precision,
+  // leave no volume to divide by: such a cell ends the run as a zero cell does.
+  if (!(celli_.cellvol > 0.0f) || !std::isfinite(celli_.cellvol))
+    library_failure("Cell volume of the CRYST1 record is not a positive number: cannot use the cell");
   celli_.facearea[0] = b * c * std::sin(alpha);
   celli_.facearea[1] = a * c * std::sin(beta);
   celli_.facearea[2] = a * b * std::sin(gamma);
@@ -367,19 +379,14 @@ void header_reader::cryst() {
   }
 }
 
-// Without a cell there is no grid and no orthogonal frame: nothing the run
-// computes would mean anything.
-void header_reader::missing_cell_stop(std::string_view message) {
-  report().free(message);
-  stop_run();
-}
-
 // The first ATOM line: scale matrix and symmetry operators where the header
 // had none, then the P1 option.
 void header_reader::end_of_header() {
   if (celli_.fracmat[0][0] == 0.0f) {
+    // Without a cell there is no grid and no orthogonal frame: nothing the
+    // run computes would mean anything.
     if (!have_cell_)
-      missing_cell_stop("No CRYST1 record in the header: the unit cell is not known...aborting");
+      stop_after_line("No CRYST1 record in the header: the unit cell is not known...aborting");
     report().free(
         "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
     report().free(" using PDB orthogonalization convention.");
@@ -406,7 +413,7 @@ void header_reader::end_of_header() {
                     "system.");
     }
     // Fractional [R t] to orthogonal: R' = O·R·S, t' = O·(R·U + t − U).
-    const int32_t stored = celli_.nsym < maxsymops ? celli_.nsym : maxsymops;
+    const int32_t stored = stored_count(celli_.nsym, maxsymops);
     for (int32_t k = 0; k < stored; ++k) {
       float(*op)[4] = celli_.rsym[k];
       float r[3][3], t[3];
@@ -532,60 +539,74 @@ void header_reader::seqres() {
   previous_chain_ = id;
 }
 
+bool header_reader::matches(line_test t) const {
+  switch (t) {
+    case line_test::smtry: return cols(14, "SMTRY") && flags_.sl == 0;
+    case line_test::remark285: return cols(1, "REMARK 285");
+    case line_test::biomolecule: return cols(1, "REMARK 350 BIOMOLECULE:");
+    case line_test::unit_name: return cols(1, "REMARK 350 AUTHOR DETERMINED BIOLOGICAL UNIT:");
+    case line_test::apply_chains: return cols(1, "REMARK 350 APPLY THE FOLLOWING TO CHAINS:");
+    case line_test::and_chains: return cols(1, "REMARK 350                    AND CHAINS:");
+    case line_test::biomt: return cols(14, "BIOMT");
+    case line_test::scale: return cols(1, "SCALE1");
+    case line_test::mtrix: return cols(1, "MTRIX") && flags_.nn == 0;
+    case line_test::cryst: return cols(1, "CRYST");
+    case line_test::first_atom: return cols(1, "ATOM");
+    case line_test::resolution: return cols(1, "REMARK   2 RESOLUTION.");
+    case line_test::seqres: return cols(1, "SEQRES");
+    default: return false;
+  }
+}
+
+// Applies the tests from `from` on to the current line. A group reads ahead
+// and the first line after it is offered only to the tests after the
+// group's own: the test to resume at is returned. The end of the file ends
+// the call at once, inside a group too.
+header_reader::line_test header_reader::offer(line_test from) {
+  for (line_test t = from; t != line_test::all_applied; t = after(t)) {
+    if (!matches(t)) continue;
+    bool more = true;  // false at the end of the file
+    switch (t) {
+      case line_test::smtry: more = smtry_group(); break;
+      case line_test::remark285: more = remark285_group(); break;
+      case line_test::biomt: more = biomt_group(); break;
+      case line_test::scale: more = scale_group(); break;
+      case line_test::mtrix: more = mtrix_group(); break;
+      case line_test::biomolecule: biomolecule(); continue;
+      case line_test::unit_name: author_unit_name(); continue;
+      case line_test::apply_chains: apply_chains(); continue;
+      case line_test::and_chains: and_chains(); continue;
+      case line_test::cryst: cryst(); continue;
+      case line_test::resolution: resolution(); continue;
+      case line_test::seqres: seqres(); continue;
+      case line_test::first_atom:
+        end_of_header();
+        return line_test::finished;  // the ATOM line is not kept
+      default: continue;
+    }
+    return more ? after(t) : line_test::finished;
+  }
+  return line_test::all_applied;
+}
+
 void header_reader::run() {
   if (header_.size() < static_cast<std::size_t>(maxheader)) header_.resize(maxheader);
-
-  // Every test is applied to the current line in order. A group reads ahead;
-  // the first line after it is offered only to the tests after the group's
-  // own. The end of the file ends the call at once, inside a group too.
   if (!next()) return;
-  int from = 1;
+  line_test from = line_test::smtry;
   for (;;) {
-    if (from <= 1 && cols(14, "SMTRY") && flags_.sl == 0) {
-      if (!smtry_group()) return;
-      from = 2;
-      continue;
+    from = offer(from);
+    if (from == line_test::finished) return;
+    if (from == line_test::all_applied) {
+      store();
+      if (!next()) return;
+      from = line_test::smtry;
     }
-    if (from <= 2 && cols(1, "REMARK 285")) {
-      if (!remark285_group()) return;
-      from = 3;
-      continue;
-    }
-    if (from <= 3 && cols(1, "REMARK 350 BIOMOLECULE:")) biomolecule();
-    if (from <= 4 && cols(1, "REMARK 350 AUTHOR DETERMINED BIOLOGICAL UNIT:")) author_unit_name();
-    if (from <= 5 && cols(1, "REMARK 350 APPLY THE FOLLOWING TO CHAINS:")) apply_chains();
-    if (from <= 6 && cols(1, "REMARK 350                    AND CHAINS:")) and_chains();
-    if (from <= 7 && cols(14, "BIOMT")) {
-      if (!biomt_group()) return;
-      from = 8;
-      continue;
-    }
-    if (from <= 8 && cols(1, "SCALE1")) {
-      if (!scale_group()) return;
-      from = 9;
-      continue;
-    }
-    if (from <= 9 && cols(1, "MTRIX") && flags_.nn == 0) {
-      if (!mtrix_group()) return;
-      from = 10;
-      continue;
-    }
-    if (from <= 10 && cols(1, "CRYST")) cryst();
-    if (cols(1, "ATOM")) {
-      end_of_header();
-      return;  // the ATOM line is not stored
-    }
-    if (from <= 13 && cols(1, "REMARK   2 RESOLUTION.")) resolution();
-    if (from <= 14 && cols(1, "SEQRES")) seqres();
-    store();
-    if (!next()) return;
-    from = 1;
   }
 }
 
 }  // namespace
 
-void read_header(const fixed_text<132>& pdbfile, crystal_record& celli, header_store& header,
+void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
                  int32_t& nheader, run_flags& flags, run_params& params) {
   celli.nsym = 0;
   celli.nncs = 1;
@@ -602,9 +623,7 @@ void read_header(const fixed_text<132>& pdbfile, crystal_record& celli, header_s
   nheader = 0;
 
   // The whole name, trailing blanks ignored: a long path must not be cut.
-  std::string_view name = pdbfile.trimmed();
-
-  header_reader reader(name, celli, header, nheader, flags, params);
+  header_reader reader(trim_blanks(pdbfile), celli, header, nheader, flags, params);
   reader.run();  // the file is closed when the reader goes, on every path
 }
 

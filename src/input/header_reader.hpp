@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/crystal_record.hpp"
@@ -13,7 +14,7 @@ namespace porvane {
 // Kept header lines: each input line (80 columns) followed by 52 blanks.
 using header_store = std::vector<fixed_text<header_line_width>>;
 
-void read_header(const fixed_text<132>& pdbfile, crystal_record& celli, header_store& header,
+void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
                  int32_t& nheader, run_flags& flags, run_params& params);
 
 }  // namespace porvane

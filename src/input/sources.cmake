@@ -1,5 +1,4 @@
 set(PORVANE_INPUT_SOURCES
-  src/input/linear_algebra.cpp
   src/input/space_group_table.cpp
   src/input/residue_mass_table.cpp
   src/input/header_reader.cpp

@@ -1,15 +1,17 @@
 #include "input/symmetry_library.hpp"
 
 // <cmath> must come before the library's unit-cell header.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
-#include <ccp4/ccp4_general.h>
 #include <ccp4/ccp4_unitcell.h>
 #include <ccp4/csymlib.h>
 #include <ccp4/cvecmat.h>
+
+#include "common/run_stop.hpp"
 
 namespace porvane {
 
@@ -31,19 +33,19 @@ bool angles_close_a_cell(const float cell[6]) {
 void cell_orthogonalisation(const float cell[6], float ro[3][3]) {
   for (int i = 0; i < 6; ++i)
     if (cell[i] == 0.0f)
-      CCP4::ccperror(1, "Zero cell dimension in CRYST1 record: cannot orthogonalise the cell");
+      library_failure("Zero cell dimension in CRYST1 record: cannot orthogonalise the cell");
   for (int i = 0; i < 3; ++i)
     if (!(cell[i] > 0.0f) || !std::isfinite(cell[i]))
-      CCP4::ccperror(1,
-                     "Cell edge in CRYST1 record is not positive: cannot orthogonalise the cell");
+      library_failure("Cell edge in CRYST1 record is not positive: cannot orthogonalise the cell");
   for (int i = 3; i < 6; ++i)
     if (!(cell[i] > 0.0f && cell[i] < 180.0f))
-      CCP4::ccperror(1,
-                     "Cell angle in CRYST1 record is not between 0 and 180 degrees: cannot "
-                     "orthogonalise the cell");
+      library_failure(
+          "Cell angle in CRYST1 record is not between 0 and 180 degrees: cannot "
+          "orthogonalise the cell");
   if (!angles_close_a_cell(cell))
-    CCP4::ccperror(1, "Cell angles in CRYST1 record do not form a unit cell: cannot orthogonalise "
-                      "the cell");
+    library_failure(
+        "Cell angles in CRYST1 record do not form a unit cell: cannot orthogonalise "
+        "the cell");
 
   double dcell[6];
   for (int i = 0; i < 6; ++i) dcell[i] = cell[i];
@@ -61,14 +63,12 @@ void default_symmetry_library_location() {
 }
 
 int32_t load_symmetry_operators(fixed_text<10>& spgname, float rsym[][4][4], int32_t maxops) {
-  // The name as the library expects it: trailing blanks (and the zero bytes
-  // of a field never written) removed. An empty name is not looked up: the
-  // library would answer it with an arbitrary group.
-  std::string name(spgname.view());
-  const std::size_t nul = name.find('\0');
-  if (nul != std::string::npos) name.resize(nul);
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  if (name.find_first_not_of(' ') == std::string::npos) return 0;
+  // The name as the library expects it: up to a zero byte (a field never
+  // written holds only those), trailing blanks removed. An empty name is not
+  // looked up: the library would answer it with an arbitrary group.
+  const std::string_view field = spgname.view();
+  const std::string name(trim_blanks(field.substr(0, field.find('\0'))));
+  if (name.empty()) return 0;
 
   default_symmetry_library_location();
   CSym::CCP4SPG* sp = CSym::ccp4spg_load_by_ccp4_spgname(name.c_str());

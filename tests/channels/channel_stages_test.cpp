@@ -355,7 +355,7 @@ TEST(ChannelStages, RerunAtACutoffAlreadyAnalysed) {
   channel_context chan;
   std::string err;
   const std::string loop = test::quiet([&] {
-    analyze_channels(flags, m->params, *m->celli, m->gridi, m->atoms.pdbdata, m->params.natoms, "1ubq",
+    analyze_channels(flags, m->params, *m->celli, m->gridi, m->atoms.pdbdata, m->atoms.count.natoms, "1ubq",
                      [&](const int32_t d[3]) { return m->gridi.iatom[m->gridi.index(d[0], d[1], d[2])]; }, chan);
   });
   int32_t nclust = 0;

@@ -19,6 +19,7 @@
 #include "channels/literal_clusters.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/distmap_test_support.hpp"
+#include "support/loaded_structure.hpp"
 #include "input/atom_reader.hpp"
 #include "input/structure_report.hpp"
 
@@ -197,7 +198,7 @@ inline void expect_same(const outcome& fast, const outcome& lit, const std::stri
 // A real structure read as a run reads it, with its distance map on the grid
 // of `gridsize`.
 struct real_map {
-  std::unique_ptr<crystal_record> celli = std::make_unique<crystal_record>();
+  std::unique_ptr<crystal_record> celli;
   atom_store atoms;
   run_params params;
   grid_store gridi;
@@ -205,24 +206,17 @@ struct real_map {
 
 inline std::unique_ptr<real_map> load_real_map(const std::string& pdb, float gridsize, run_flags flags = {},
                                                const run_params& params = {}) {
+  auto s = testing::load_structure(pdb, flags, params, [](auto&& f) { quiet(f); });
   auto m = std::make_unique<real_map>();
-  m->params = params;
-  run_state state;
-  header_store header;
-  int32_t nheader = 0;
-  const fixed_text<132> name{pdb};
-  quiet([&] {
-    read_header(name, *m->celli, header, nheader, flags, m->params);
-    read_atoms(name, m->params, m->atoms, flags, *m->celli);
-    structure_report(*m->celli, m->params, flags, m->atoms, state);
-  });
-  matinv(m->celli->fracmat, m->celli->orthmat);
+  m->celli = std::move(s->celli);
+  m->atoms = std::move(s->atoms);
+  m->params = s->params;
   m->params.gridsize = gridsize;
   int32_t gridmax[3], moved = 0;
   set_gridmax(m->params, *m->celli, gridmax);
   coord_range range;
   fill_grid_positions(m->params, *m->celli, gridmax, m->gridi, range);
-  const auto copies = collect_atom_copies(m->params, flags, *m->celli, m->atoms, false, moved);
+  const auto copies = collect_atom_copies(s->flags, *m->celli, m->atoms, false, moved);
   distance_map_fast(*m->celli, copies, m->gridi);
   return m;
 }

@@ -67,7 +67,7 @@ inline std::string channel_report(const std::string& pdb, std::vector<std::strin
     });
     if (flags.multiscale == 0) return;
     const int32_t* d = chan.results.deepgrid;
-    summary_report(flags, m->params, celli, m->atoms.pdbdata, m->params.natoms, g.iatom[g.index(d[0], d[1], d[2])],
+    summary_report(flags, m->params, celli, m->atoms.pdbdata, m->atoms.count.natoms, g.iatom[g.index(d[0], d[1], d[2])],
                    chan);
   });
 }

@@ -22,11 +22,16 @@ std::string failure_of(std::string_view record, std::string_view format, long li
 }
 
 TEST(FixedColumns, MalformedFieldNamesFileLineColumnsAndText) {
-  EXPECT_EQ(failure_of("CRYST1   50.840   42.770abc.def   90.00  90.00  90.00 P 21 21 21",
-                       "(6x,3f9.3,3f7.2,x,a10)", 12),
-            "porvane: cannot read a number in file 1ubq.pdb, line 12, columns 25-33: 'abc.def  '");
-  EXPECT_EQ(failure_of("CRYST1   50.840   42.770   28.950  9O.00", "(6x,3f9.3,3f7.2,x,a10)", 3),
-            "porvane: cannot read a number in file 1ubq.pdb, line 3, columns 34-40: '  9O.00'");
+  const char* format = "(6x,3f9.3,3f7.2,x,a10)";
+  EXPECT_EQ(failure_of("CRYST1   50.840   42.770abc.def   90.00  90.00  90.00 P 21 21 21", format, 12),
+            "cannot read a number in file 1ubq.pdb, line 12, columns 25-33: 'abc.def  '");
+  EXPECT_EQ(failure_of("CRYST1   50.840   42.770   28.950  9O.00", format, 3),
+            "cannot read a number in file 1ubq.pdb, line 3, columns 34-40: '  9O.00'");
+  // Numbers that are not finite, as text or beyond single precision.
+  EXPECT_EQ(failure_of("CRYST1      NaN", format, 4),
+            "cannot read a number in file 1ubq.pdb, line 4, columns 7-15: '      NaN' (not a finite number)");
+  EXPECT_NE(failure_of("CRYST1     1e22     -inf", format, 5).find("columns 16-24: '     -inf'"), std::string::npos);
+  EXPECT_NE(failure_of("CRYST1   1.0e39", format, 6).find("columns 7-15"), std::string::npos);
 }
 
 // A record that ends early reads blanks: zeros and blank texts.

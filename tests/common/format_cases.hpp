@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,42 +33,29 @@ inline std::vector<format_case> read_cases(const std::string& name, const std::s
   bool in_case = false;  // inside a case of the wanted kind
   while (std::getline(in, line)) {
     ++n;
-    bool header = line.rfind("#fmt", 0) == 0 || line.rfind("#free", 0) == 0 ||
-                  line.rfind("#read", 0) == 0;
+    const bool header = line.rfind("#fmt", 0) == 0 || line.rfind("#free", 0) == 0 || line.rfind("#read", 0) == 0;
     if (header) in_case = line.rfind(tag, 0) == 0;
-    if (header && in_case) {
-      format_case c;
-      c.header = line.size() > tag.size() ? line.substr(tag.size() + 1) : std::string();
-      std::size_t start = 0;
-      for (;;) {
-        std::size_t tab = c.header.find('\t', start);
-        c.fields.push_back(c.header.substr(start, tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-      }
-      c.line_number = n;
-      cases.push_back(std::move(c));
-    } else if (!header && in_case) {
+    if (!in_case) continue;
+    if (!header) {
       cases.back().lines.push_back(line);
+      continue;
     }
+    format_case c{line.size() > tag.size() ? line.substr(tag.size() + 1) : std::string(), {}, {}, n};
+    std::istringstream fields(c.header);
+    for (std::string field; std::getline(fields, field, '\t');) c.fields.push_back(field);
+    if (c.header.empty() || c.header.back() == '\t') c.fields.push_back("");
+    cases.push_back(std::move(c));
   }
   return cases;
 }
 
-inline uint64_t hex_bits(const std::string& s) { return std::stoull(s, nullptr, 16); }
-
-inline float float_from_hex(const std::string& s) {
-  uint32_t bits = static_cast<uint32_t>(hex_bits(s));
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
-inline double double_from_hex(const std::string& s) {
-  uint64_t bits = hex_bits(s);
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
+// The float or double of hexadecimal bits.
+template <class T>
+T from_hex(const std::string& s) {
+  const auto bits = std::stoull(s, nullptr, 16);
+  T v;
+  std::memcpy(&v, &bits, sizeof v);  // little-endian: the low bytes hold a float's bits
+  return v;
 }
 
 // Items written as i<decimal>, r<float bits>, d<double bits>, s<len>:<text>,
@@ -87,8 +75,8 @@ inline std::vector<report_item> parse_items(const std::string& s, std::deque<std
       std::size_t end = s.find(' ', p);
       std::string v = s.substr(p, end == std::string::npos ? std::string::npos : end - p);
       if (kind == 'i') items.push_back(static_cast<int32_t>(std::stol(v)));
-      else if (kind == 'r') items.push_back(float_from_hex(v));
-      else if (kind == 'd') items.push_back(double_from_hex(v));
+      else if (kind == 'r') items.push_back(from_hex<float>(v));
+      else if (kind == 'd') items.push_back(from_hex<double>(v));
       else throw std::runtime_error("bad item kind in " + s);
       p += v.size();
     }
@@ -115,10 +103,7 @@ std::string written_by(F write) {
 
 inline std::string joined(const std::vector<std::string>& lines) {
   std::string out;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) out += '\n';
-    out += lines[i];
-  }
+  for (std::size_t i = 0; i < lines.size(); ++i) out += (i > 0 ? "\n" : "") + lines[i];
   return out;
 }
 

@@ -65,10 +65,5 @@ TEST(ReportWriter, OpenLinesAndTheirState) {
             " 1\n 2\n 3\n\n");
 }
 
-TEST(ReportWriter, StandardOutputWriterIsOne) {
-  EXPECT_EQ(&report(), &report());
-  EXPECT_FALSE(report().line_open());
-}
-
 }  // namespace
 }  // namespace porvane

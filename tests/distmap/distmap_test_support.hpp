@@ -1,5 +1,4 @@
-// Crystals for the distance-map tests, read from PDB text as a run reads
-// them, a quiet call that swallows what the report writes, the program runner.
+// Crystals for the distance-map tests, read from PDB text as a run reads them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,9 +15,8 @@
 #include "common/crystal_record.hpp"
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
-#include "support/captured_report.hpp"
-#include "support/run_program.hpp"
+#include "common/linear_algebra.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane::test {
 
@@ -55,7 +53,7 @@ inline std::unique_ptr<crystal_record> make_crystal(const std::vector<double>& c
   int32_t nheader = 0;
   run_flags flags;
   run_params params;
-  quiet([&] { read_header(fixed_text<132>(path), *celli, header, nheader, flags, params); });
+  testing::captured_report([&] { read_header(path, *celli, header, nheader, flags, params); });
   std::filesystem::remove(path);
   matinv(celli->fracmat, celli->orthmat);
   std::copy(shift.begin(), shift.end(), celli->fracshift);

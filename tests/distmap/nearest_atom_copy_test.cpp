@@ -29,7 +29,7 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
       test::add_atom(atoms, x, r(rng));
     }
     run_params params;
-    params.natoms = static_cast<int32_t>(atoms.pdbdata.size());
+    atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
     params.gridsize = gridsize;
     const run_flags flags;
     int32_t gridmax[3], moved = 0;
@@ -37,16 +37,16 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
     grid_store gridi;
     coord_range range;
     fill_grid_positions(params, *celli, gridmax, gridi, range);
-    distance_map_fast(*celli, collect_atom_copies(params, flags, *celli, atoms, false, moved), gridi);
+    distance_map_fast(*celli, collect_atom_copies(flags, *celli, atoms, false, moved), gridi);
     for (int32_t i = 0; i <= gridmax[0]; i += 2)
       for (int32_t j = 0; j <= gridmax[1]; j += 3)
         for (int32_t k = 0; k <= gridmax[2]; ++k) {
           const int32_t g[3] = {i, j, k};
-          ASSERT_EQ(nearest_atom_copy(params, flags, *celli, atoms, gridi, gridmax, g), gridi.iatom[gridi.index(i, j, k)])
+          ASSERT_EQ(nearest_atom_copy(flags, *celli, atoms, gridi, gridmax, g), gridi.iatom[gridi.index(i, j, k)])
               << group << " " << i << " " << j << " " << k;
         }
     const int32_t outside[3] = {gridmax[0] + 1, 0, 0};
-    EXPECT_EQ(nearest_atom_copy(params, flags, *celli, atoms, gridi, gridmax, outside), 0);
+    EXPECT_EQ(nearest_atom_copy(flags, *celli, atoms, gridi, gridmax, outside), 0);
   }
   // No atoms: no copy comes nearer than the start distance.
   const auto celli = test::make_crystal({20, 20, 20, 90, 90, 90}, "P 1");
@@ -57,7 +57,7 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
   coord_range range;
   fill_grid_positions(params, *celli, gridmax, gridi, range);
   const int32_t g[3] = {1, 2, 3};
-  EXPECT_EQ(nearest_atom_copy(params, run_flags{}, *celli, atom_store{}, gridi, gridmax, g), 0);
+  EXPECT_EQ(nearest_atom_copy(run_flags{}, *celli, atom_store{}, gridi, gridmax, g), 0);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ std::vector<zoom_pass> zoom_literal(run_params params, const run_flags& flags, c
   params.gridsize = 32.0f;
   set_gridmax(params, celli, gridmax);
   for (int c = 0; c < 3; ++c) params.boxlo[c] = 0, params.boxhi[c] = gridmax[c];
-  const int32_t natoms = std::min<int32_t>(flags.cg ? params.npseudo : params.natoms,
+  const int32_t natoms = std::min<int32_t>(flags.cg ? atoms.count.npseudo : atoms.count.natoms,
                                            static_cast<int32_t>(atoms.pdbdata.size()));
   // Calls f(ii, jj, kk) for the box's points in its order, wrapped.
   auto each_box_point = [&](auto&& f) {
@@ -183,8 +183,8 @@ TEST(ZoomSearch, EqualsTheLiteralSearch) {
     }
     for (const auto& x : c.places) test::add_atom(atoms, x.data(), 1.6f);
     run_params params;
-    params.natoms = static_cast<int32_t>(atoms.pdbdata.size());
-    params.npseudo = c.npseudo;
+    atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
+    atoms.count.npseudo = c.npseudo;
     run_flags flags;
     flags.ca = c.ca, flags.cg = c.cg;
     const auto [passes, lines] = compare_zoom(params, flags, *c.celli, atoms, c.what);

@@ -30,7 +30,7 @@ std::string expanded_reference(const std::vector<std::string>& args, const std::
   const crystal_record* celli = run->celli.get();
   std::string text;
   for (int32_t h = 0; h < run->state.nheader; ++h) {
-    const std::string line = run->header[h].str();
+    const std::string line(run->header[h].view());
     text += line.rfind("CRYST1", 0) == 0
                 ? formatted_text("(a6,3(f9.3),3(f7.2),' P 1          ')",
                                  {"CRYST1", celli->cell[0], celli->cell[1], celli->cell[2], celli->cell[3],
@@ -38,7 +38,7 @@ std::string expanded_reference(const std::vector<std::string>& args, const std::
                 : line.substr(0, 80);
     text += '\n';
   }
-  const int32_t natoms = run->flags.cg ? run->params.npseudo : run->params.natoms;
+  const int32_t natoms = run->flags.cg ? run->atoms.count.npseudo : run->atoms.count.natoms;
   for (int32_t s = 1; s <= celli->nsym; ++s)
     for (int32_t n = 1; n <= celli->nncs; ++n)
       for (int32_t a = 1; a <= natoms; ++a) {

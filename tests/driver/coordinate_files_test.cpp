@@ -77,13 +77,13 @@ std::unique_ptr<small_run> make_run(std::shared_ptr<crystal_record> celli, int n
     rec.recname = "ATOM  ", rec.serial = a + 1, rec.resname = "GLY", rec.chainid = "B", rec.resseq = a / 2 + 1;
     rec.altloc = " ", rec.occupancy = 1.0f, rec.bfactor = 20.0f;
   }
-  run->params.natoms = natoms;
+  run->atoms.count.natoms = natoms;
   run->params.gridsize = gridsize;
   set_gridmax(run->params, *run->celli, run->state.gridmax);
   coord_range range;
   fill_grid_positions(run->params, *run->celli, run->state.gridmax, run->gridi, range);
   int32_t moved = 0;
-  const auto copies = collect_atom_copies(run->params, run->flags, *run->celli, run->atoms, false, moved);
+  const auto copies = collect_atom_copies(run->flags, *run->celli, run->atoms, false, moved);
   distance_map_fast(*run->celli, copies, run->gridi);
   return run;
 }
@@ -213,13 +213,13 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
   const auto label = label_by_cutoff(run->gridi, 1.4f, &calls);
   const std::string cm_out = quiet([&] {
     write_grid_point_file(run->params, *run->celli, run->header, run->atoms, run->gridi, run->state, [&] {
-      existed_at_rerun = fs::exists(run->state.gridname.trimmed());
+      existed_at_rerun = fs::exists(run->state.gridname);
       label();
     });
   });
   EXPECT_EQ(cm_out, " Writing each channel gridpoint...\n");
   EXPECT_FALSE(existed_at_rerun);  // the analysis runs before the file is created
-  const auto grid_lines = lines_of(run->state.gridname.trimmed());
+  const auto grid_lines = lines_of(run->state.gridname);
   const std::string cryst = "CRYST1   31.000   24.500   19.000  90.00  97.00  90.00     P 1   ";
   ASSERT_EQ(grid_lines.size(), 3 + run->gridi.points());  // two CRYST lines in the header, and one more
   for (int l = 0; l < 3; ++l) EXPECT_EQ(grid_lines[l], cryst);
@@ -238,14 +238,14 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
 
   const std::string nc_out = quiet([&] {
     write_nearest_channel_file(run->params, *run->celli, run->atoms, run->gridi, run->state, [&] {
-      existed_at_rerun = fs::exists(run->state.ncname.trimmed());
+      existed_at_rerun = fs::exists(run->state.ncname);
       label();
     });
   });
   EXPECT_EQ(nc_out, "  Writing atoms with B-factor field containing atom depth, or distance to nearest channel...\n");
   EXPECT_TRUE(existed_at_rerun);  // created first, then the analysis
   EXPECT_EQ(calls, 2);
-  const auto nc_lines = lines_of(run->state.ncname.trimmed());
+  const auto nc_lines = lines_of(run->state.ncname);
   ASSERT_EQ(nc_lines.size(), 40u);
   for (int a = 0; a < 40; ++a) {
     const atom_record& rec = run->atoms.pdbdata[a];
@@ -258,7 +258,7 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
     write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state);
   });
   EXPECT_EQ(ex_out, "  Writing atoms expanded to complete unit cell ...\n");
-  const auto ex_lines = lines_of(run->state.expandedname.trimmed());
+  const auto ex_lines = lines_of(run->state.expandedname);
   ASSERT_EQ(ex_lines.size(), 4u + 2 * 40);
   EXPECT_EQ(ex_lines[0], padded("HEADER    TEST", 80));
   EXPECT_EQ(ex_lines[1], "CRYST1   31.000   24.500   19.000  90.00  97.00  90.00 P 1          ");
@@ -286,19 +286,19 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
                                label_by_cutoff(run->gridi, 1000.0f, &calls));
     write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state);
   });
-  const auto grid_lines = lines_of(run->state.gridname.trimmed());
+  const auto grid_lines = lines_of(run->state.gridname);
   EXPECT_EQ(grid_lines[0], "CRYST1   20.000   20.000   20.000  90.00  90.00  90.00     P 1   ");
   EXPECT_EQ(grid_lines[1].substr(0, 30), "ATOM      1  O   HOH Z   1    ");
   EXPECT_EQ(grid_lines[1].substr(54), " -1.00" + grid_lines[1].substr(60, 6));
-  for (const std::string& l : lines_of(run->state.ncname.trimmed())) EXPECT_EQ(l.substr(54), " -1.00******");
-  EXPECT_EQ(lines_of(run->state.expandedname.trimmed())[0], padded("REMARK   2 NO CELL HERE", 80));
+  for (const std::string& l : lines_of(run->state.ncname)) EXPECT_EQ(l.substr(54), " -1.00******");
+  EXPECT_EQ(lines_of(run->state.expandedname)[0], padded("REMARK   2 NO CELL HERE", 80));
 
   atom_store none;
   grid_store gridi = run->gridi;
   run->state.gridname = (dir / "none_grid.pdb").string();
   quiet([&] { write_grid_point_file(run->params, *run->celli, run->header, none, gridi, run->state, {}); });
   const std::string zero_record = std::string(6, '\0') + "    0  O  " + std::string(1, '\0') + "HOH Z   0    ";
-  EXPECT_EQ(lines_of(run->state.gridname.trimmed())[1].substr(0, 30), zero_record);
+  EXPECT_EQ(lines_of(run->state.gridname)[1].substr(0, 30), zero_record);
   fs::remove_all(dir);
 }
 
@@ -311,7 +311,7 @@ TEST(CoordinateFiles, ExistingFilesStopTheRunUnchanged) {
   auto run = make_run(make_crystal({20, 20, 20, 90, 90, 90}, "P 1"), 3, 0, 1, 4.0f, rng);
   name_files(*run, dir, "x");
   for (const auto& name : {run->state.gridname, run->state.ncname, run->state.expandedname})
-    std::ofstream(std::string(name.trimmed())) << "kept\n";
+    std::ofstream(name) << "kept\n";
   int calls = 0;
   const std::vector<std::pair<std::string, std::function<void()>>> stages = {
       {"grid", [&] { write_grid_point_file(run->params, *run->celli, run->header, run->atoms, run->gridi, run->state,

@@ -44,20 +44,5 @@ TEST(EndToEnd, MapWrittenThenReadBack) {
   fs::remove_all(dir);
 }
 
-TEST(EndToEnd, LongInputPathsAreNotCut) {
-  const fs::path dir = fresh_directory("long_path");
-  fs::path deep = dir;
-  for (int level = 0; level < 2; ++level) deep /= "a_rather_long_directory_name_" + std::to_string(level);
-  fs::create_directories(deep);
-  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb", deep / "1ubq.pdb");
-  const std::string input = (deep / "1ubq.pdb").string();
-  ASSERT_GT(input.size(), 80u);
-  ASSERT_LT(input.size(), 132u);
-  auto result = run_program(PORVANE_BINARY, {"-re", "4.0", input}, dir);
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(fs::exists(deep / "1ubq_channel_4.0.map"));
-  fs::remove_all(dir);
-}
-
 }  // namespace
 }  // namespace porvane

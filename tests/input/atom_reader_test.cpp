@@ -6,84 +6,57 @@
 
 #include <cstdio>
 #include <memory>
-#include <string>
 
-#include "common/report_writer.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane {
 namespace {
 
-struct direct_read {
-  std::unique_ptr<crystal_record> celli = std::make_unique<crystal_record>();
-  run_params params;
-  run_flags flags;
+// Reads a file of tests/data/atoms with -cg, the report kept off the test output.
+atom_store read_cg(const std::string& name, int32_t slot_limit, crystal_record& celli) {
   atom_store atoms;
-
-  // Reads a file of tests/data/atoms, the report kept off the test output.
-  void read(const std::string& name) {
-    const std::string file = std::string(PORVANE_TEST_DATA) + "/atoms/" + name;
-    const fixed_text<132> path(file);
-    ::testing::internal::CaptureStdout();
-    read_atoms(path, params, atoms, flags, *celli);
-    report().flush();
-    std::fflush(stdout);
-    ::testing::internal::GetCapturedStdout();
-  }
-};
-
-TEST(AtomReader, PseudoAtomPerResidueRun) {
-  direct_read r;
-  r.flags.cg = 1;
-  r.read("cg.pdb");
-  struct pseudo {
-    float x, y, z, radius;
-    const char* resname;
-    int resseq;
-  };
-  // Mean of the run, rms distance to it + 1.6; a run of one atom gets 1.6.
-  // Runs go by residue number alone (the last one spans chains B and C) and
-  // take the name of their last record.
-  const pseudo expected[] = {{1, 0, 0, 2.6f, "ALA", 1},
-                             {5, 5, 5, 1.6f, "GLY", 2},
-                             {0, 1, 1, 3.6f, "SER", 3},
-                             {10, 0, 0, 2.6f, "GLY", 4}};
-  ASSERT_EQ(r.params.npseudo, 4);
-  EXPECT_EQ(r.params.natoms, 8);
-  for (int m = 0; m < 4; ++m) {
-    SCOPED_TRACE(m);
-    const atom_record& p = r.atoms.pdbdata[m];
-    const pseudo& e = expected[m];
-    EXPECT_EQ(p.atname, " PSE");
-    EXPECT_EQ(p.resname, e.resname);
-    EXPECT_EQ(p.resseq, e.resseq);
-    EXPECT_FLOAT_EQ(p.radius, e.radius);
-    EXPECT_FLOAT_EQ(r.atoms.pseudocoords[4 * m + 3], e.radius);
-    const float xyz[3] = {e.x, e.y, e.z};
-    for (int c = 0; c < 3; ++c) {
-      EXPECT_FLOAT_EQ(p.xyz[c], xyz[c]);
-      EXPECT_FLOAT_EQ(r.atoms.coords[3 * m + c], xyz[c]);
-    }
-  }
-  // The other fields stay those of the m-th record; later slots are untouched.
-  EXPECT_EQ(r.atoms.pdbdata[2].chainid, "A");
-  EXPECT_EQ(r.atoms.pdbdata[2].serial, 3);
-  EXPECT_EQ(r.atoms.pdbdata[4].atname, " CA ");
+  atoms.slot_limit = slot_limit;
+  run_flags flags;
+  flags.cg = 1;
+  testing::captured_report(
+      [&] { read_atoms(std::string(PORVANE_TEST_DATA) + "/atoms/" + name, run_params{}, atoms, flags, celli); });
+  return atoms;
 }
 
+// Runs go by residue number alone (the last one spans chains B and C) and
+// take the name of their last record; the mean of the run, rms distance to
+// it + 1.6 (a run of one atom gets 1.6); the other fields stay those of the
+// m-th record, later slots are untouched.
+TEST(AtomReader, PseudoAtomPerResidueRun) {
+  auto celli = std::make_unique<crystal_record>();
+  const atom_store atoms = read_cg("cg.pdb", maxatoms, *celli);
+  ASSERT_EQ(atoms.count.npseudo, 4);
+  EXPECT_EQ(atoms.count.natoms, 8);
+  const char* expected[] = {"1 0 0 2.6 ALA 1 A 1", "5 5 5 1.6 GLY 2 A 2", "0 1 1 3.6 SER 3 A 3",
+                            "10 0 0 2.6 GLY 4 B 4"};
+  for (int m = 0; m < 4; ++m) {
+    const atom_record& p = atoms.pdbdata[m];
+    char text[80];
+    std::snprintf(text, sizeof text, "%g %g %g %g %.3s %d %.1s %d", p.xyz[0], p.xyz[1], p.xyz[2], p.radius,
+                  p.resname.c.data(), p.resseq, p.chainid.c.data(), p.serial);
+    EXPECT_EQ(text, std::string(expected[m]));
+    EXPECT_EQ(p.atname, " PSE");
+    EXPECT_EQ(std::vector<float>(&atoms.coords[3 * m], &atoms.coords[3 * m] + 3),
+              std::vector<float>(p.xyz, p.xyz + 3));
+    EXPECT_EQ(atoms.pseudocoords[4 * m + 3], p.radius);
+  }
+  EXPECT_EQ(atoms.pdbdata[4].atname, " CA ");
+}
+
+// Counting goes on beyond the store, so that the run can stop with the true numbers.
 TEST(AtomReader, StoreNeverGrowsBeyondItsLimit) {
   EXPECT_EQ(atom_store{}.slot_limit, maxatoms);
-  direct_read r;
-  r.atoms.slot_limit = 4;
-  r.flags.cg = 1;
-  r.read("six_ca.pdb");
-  // Counting goes on so that the run can stop with the true numbers.
-  EXPECT_EQ(r.atoms.nslots, 6);
-  EXPECT_EQ(r.params.natoms, 6);
-  EXPECT_EQ(r.atoms.nstored(), 4);
-  EXPECT_EQ(r.atoms.pdbdata.size(), 4u);
-  EXPECT_EQ(r.atoms.coords.size(), 12u);
-  EXPECT_EQ(r.params.npseudo, 4);
-  EXPECT_FLOAT_EQ(r.celli->chain[0].centroid[0], 3.5f);  // all six CA atoms
+  auto celli = std::make_unique<crystal_record>();
+  const atom_store atoms = read_cg("six_ca.pdb", 4, *celli);
+  EXPECT_EQ(std::vector<int64_t>({atoms.nslots, atoms.count.natoms, atoms.nstored(), atoms.count.npseudo,
+                                  static_cast<int64_t>(atoms.pdbdata.size()), static_cast<int64_t>(atoms.coords.size())}),
+            (std::vector<int64_t>{6, 6, 4, 4, 4, 12}));
+  EXPECT_FLOAT_EQ(celli->chain[0].centroid[0], 3.5f);  // all six CA atoms
 }
 
 }  // namespace

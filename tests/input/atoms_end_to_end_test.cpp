@@ -20,9 +20,9 @@ TEST(AtomsEndToEnd, ReaderAndStructureReports) {
       {"hetero.pdb", {"-ha", "-ru", "2.0", "-vb", "2"}, "hetero_ha_ru_vb2.txt"},
       {"hetero.pdb", {"-hn", "-vb", "2"}, "hetero_hn_vb2.txt"},
       {"hetero.pdb", {"-ha", "-hn", "-vb", "2"}, "hetero_ha_hn_vb2.txt"},
-      // Chains registered after their first record, a MODEL line with a blank
-      // chain, a chain without CA, a blank chain list, no SEQRES; the tensor
-      // takes the CA that stands beyond the atom count.
+      // Chains registered after their first record (a CA first in its chain
+      // counts for the chain before), a MODEL line that takes no slot and
+      // registers no chain, a blank chain list that names no chain, no SEQRES.
       {"chains.pdb", {}, "chains.txt"},
       // A dropped first record registers its chain, which takes the next CA.
       {"water_first.pdb", {}, "water_first.txt"},

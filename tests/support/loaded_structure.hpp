@@ -5,12 +5,12 @@
 #include <string>
 
 #include "common/atom_record.hpp"
+#include "common/linear_algebra.hpp"
 #include "common/crystal_record.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_params.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
 #include "input/structure_report.hpp"
 
 namespace porvane::testing {
@@ -24,9 +24,9 @@ struct loaded_structure {
   atom_store atoms;
 };
 
-// Header, atoms and structure report (its lines discarded, report_lines
-// runs f with them captured), then the orthogonalisation matrix, with the
-// given switches and settings.
+// Header, atoms, structure report and the heteroatom policy (report_lines
+// runs f with their lines captured), then the orthogonalisation matrix, with
+// the given switches and settings: what a run holds before its map.
 template <class Capture>
 std::unique_ptr<loaded_structure> load_structure(const std::string& path, const run_flags& flags,
                                                  const run_params& params, Capture&& report_lines) {
@@ -37,7 +37,14 @@ std::unique_ptr<loaded_structure> load_structure(const std::string& path, const 
   report_lines([&] {
     read_header(s->state.pdbname, *s->celli, s->header, s->state.nheader, s->flags, s->params);
     read_atoms(s->state.pdbname, s->params, s->atoms, s->flags, *s->celli);
-    structure_report(*s->celli, s->params, s->flags, s->atoms, s->state);
+    const structure_figures figures =
+        describe_structure(*s->celli, s->params, s->flags, s->atoms, s->state);
+    structure_report(*s->celli, s->params, s->flags, s->atoms, s->state, figures);
+    if (heteroatom_reread_needed(s->atoms.count, s->params)) {
+      s->flags.hn = 1;
+      read_atoms(s->state.pdbname, s->params, s->atoms, s->flags, *s->celli);
+    }
+    report_atom_use(s->flags, s->atoms.count, s->state);
   });
   matinv(s->celli->fracmat, s->celli->orthmat);
   return s;

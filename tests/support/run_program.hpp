@@ -27,11 +27,19 @@ inline std::string read_file(const std::filesystem::path& path) {
   return text.str();
 }
 
+// Limits of a run: wall seconds before it is ended (SIGALRM), processor
+// seconds (SIGXCPU), address space in bytes (0: none).
+struct run_limits {
+  unsigned seconds = 300;
+  rlim_t cpu_seconds = RLIM_INFINITY;
+  rlim_t memory = 0;
+};
+
 // Runs `program` with `args` in `workdir`, with extra environment settings
 // "NAME=value" (an entry "NAME=" removes NAME).
 inline program_result run_program(const std::string& program, const std::vector<std::string>& args,
                                   const std::filesystem::path& workdir = ".",
-                                  const std::vector<std::string>& env = {}) {
+                                  const std::vector<std::string>& env = {}, run_limits limits = {}) {
   namespace fs = std::filesystem;
   const fs::path out_path = fs::temp_directory_path() / ("porvane_out_" + std::to_string(getpid()));
   const fs::path err_path = fs::temp_directory_path() / ("porvane_err_" + std::to_string(getpid()));
@@ -43,9 +51,12 @@ inline program_result run_program(const std::string& program, const std::vector<
     dup2(err, 2);
     if (chdir(workdir.c_str()) != 0) _exit(127);
     // A run that hangs or writes without end is ended, not waited for.
-    alarm(300);
-    rlimit size{1L << 31, 1L << 31};
+    alarm(limits.seconds);
+    rlimit size{1L << 31, 1L << 31}, cpu{limits.cpu_seconds, RLIM_INFINITY},
+        memory{limits.memory, limits.memory};
     setrlimit(RLIMIT_FSIZE, &size);
+    setrlimit(RLIMIT_CPU, &cpu);
+    if (limits.memory > 0) setrlimit(RLIMIT_AS, &memory);
     for (const auto& setting : env) {
       auto eq = setting.find('=');
       std::string name = setting.substr(0, eq), value = setting.substr(eq + 1);

@@ -1,8 +1,8 @@
-#include "input/linear_algebra.hpp"
+#include "linear_algebra.hpp"
 
 #include <cmath>
 
-#include "common/report_writer.hpp"
+#include "report_writer.hpp"
 
 namespace porvane {
 
@@ -19,8 +19,8 @@ void matinv(const float a[3][3], float b[3][3]) {
   const float a11 = a[0][0], a12 = a[0][1], a13 = a[0][2];
   const float a21 = a[1][0], a22 = a[1][1], a23 = a[1][2];
   const float a31 = a[2][0], a32 = a[2][1], a33 = a[2][2];
-  const float d = a11 * (a22 * a33 - a23 * a32) - a12 * (a21 * a33 - a23 * a31) +
-                  a13 * (a21 * a32 - a22 * a31);
+  const float d =
+      a11 * (a22 * a33 - a23 * a32) - a12 * (a21 * a33 - a23 * a31) + a13 * (a21 * a32 - a22 * a31);
   // One division per element: a singular matrix gives infinities or NaNs,
   // never a trap, and the callers only pass cells that have passed the
   // cell check of the header reader.
@@ -35,7 +35,7 @@ void matinv(const float a[3][3], float b[3][3]) {
   b[2][2] = (a11 * a22 - a12 * a21) / d;
 }
 
-void dsyevj3(double a[3][3], double q[3][3], float w[3]) {
+bool dsyevj3(double a[3][3], double q[3][3], float w[3]) {
   constexpr int n = 3;
   constexpr int max_sweeps = 50;
   for (int i = 0; i < n; ++i) {
@@ -48,7 +48,7 @@ void dsyevj3(double a[3][3], double q[3][3], float w[3]) {
     double so = 0.0;
     for (int p = 0; p < n; ++p)
       for (int r = p + 1; r < n; ++r) so += std::fabs(a[p][r]);
-    if (so == 0.0) return;
+    if (so == 0.0) return true;
 
     const double thresh = sweep < 4 ? 0.2 * so / (n * n) : 0.0;
 
@@ -107,17 +107,11 @@ void dsyevj3(double a[3][3], double q[3][3], float w[3]) {
       }
     }
   }
-  report().free("DSYEVJ3: No convergence.");
+  return false;
 }
 
 void vecvecadd(const float a[3], const float b[3], float c[3], float s) {
   for (int k = 0; k < 3; ++k) c[k] = b[k] * s + a[k];
-}
-
-void matvecmult(const float m[3][3], const float x[3], float y[3]) {
-  float out[3];
-  for (int i = 0; i < 3; ++i) out[i] = (m[i][0] * x[0] + m[i][1] * x[1]) + m[i][2] * x[2];
-  for (int i = 0; i < 3; ++i) y[i] = out[i];
 }
 
 int32_t checkid(const float m[3][4]) {

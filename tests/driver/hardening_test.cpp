@@ -1,0 +1,188 @@
+// Hostile input, end to end: every run ends within its time limit with a
+// documented status and a clear message, never a signal.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "support/report_cases.hpp"
+
+namespace porvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::run_limits;
+using testing::run_program;
+
+const std::string ubq = read_file(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb");
+
+// `text` with columns first..first+size(value)-1 of the first line that
+// starts with `record` replaced by `value`.
+std::string edited(std::string text, const std::string& record, std::size_t first, const std::string& value) {
+  const std::size_t line = text.compare(0, record.size(), record) == 0 ? 0 : text.find("\n" + record) + 1;
+  text.replace(line + first - 1, value.size(), value);
+  return text;
+}
+
+struct hardening : ::testing::Test {
+  fs::path dir = testing::fresh_directory(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  ~hardening() override { fs::remove_all(dir); }
+  testing::program_result run(const std::string& pdb, std::vector<std::string> args, run_limits limits = {60}) {
+    std::ofstream(dir / "in.pdb", std::ios::binary) << pdb;
+    args.push_back("in.pdb");
+    return run_program(PORVANE_BINARY, args, dir, {}, limits);
+  }
+};
+
+// Finite but absurd coordinates, scale elements, cell edges and operator
+// translations end in seconds; NaN and Inf stop the run naming the field.
+TEST_F(hardening, AbsurdAndNonFiniteNumbers) {
+  std::string no_scale = ubq;  // the cell alone gives the frame
+  for (std::size_t at = no_scale.find("\nSCALE"); at != std::string::npos; at = no_scale.find("\nSCALE"))
+    no_scale.replace(at + 1, 6, "REMARK");
+  for (const std::string& pdb :
+       {edited(ubq, "ATOM      1", 31, "    1e22"), edited(ubq, "SCALE1", 11, "      1e24"),
+        edited(no_scale, "CRYST1", 7, " 1000000."), edited(no_scale, "CRYST1", 7, "  1.0e30 "),
+        edited(ubq, "REMARK 290   SMTRY1   2", 59, "      1e22")}) {
+    const auto r = run(pdb, {"-nm"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Map calculation completed"), std::string::npos);
+  }
+  for (const auto& [pdb, where] : std::vector<std::pair<std::string, std::string>>{
+           {edited(ubq, "ATOM      7", 39, "     NaN"), "line 327, columns 39-46: '     NaN'"},
+           {edited(ubq, "CRYST1", 16, "      inf"), "line 314, columns 16-24"},
+           {edited(ubq, "SCALE2", 21, "  1.0e39  "), "line 319, columns 21-30"},
+           {edited(ubq, "REMARK 290   SMTRY3   1", 59, "      -Inf"), "line 212, columns 59-68"}}) {
+    const auto r = run(pdb, {"-nm"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("in.pdb, " + where + (where.back() == '\'' ? "" : ":")), std::string::npos) << r.err;
+  }
+}
+
+// Angles that close no cell in single precision end as a zero cell does.
+TEST_F(hardening, CellsWithoutVolume) {
+  for (const char* angles : {" 120.00 120.00 120.00", "   0.01   0.01   0.01"}) {
+    const auto r = run(edited(ubq, "CRYST1", 34, std::string(angles).substr(1)), {"-nm"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(" CCP4:  Cell volume of the CRYST1 record is not a positive number"), std::string::npos);
+    EXPECT_EQ(r.out.find("Vm ("), std::string::npos);
+  }
+}
+
+// 192 symmetry and 192 NCS operators on the atoms of 1ubq: about 22 million
+// copies are refused before they are made; a run short of memory ends cleanly.
+TEST_F(hardening, MemoryOfTheCopies) {
+  std::string header = ubq.substr(ubq.find("CRYST1"), ubq.find("ORIGX1") - ubq.find("CRYST1"));
+  char line[90];
+  for (const char* format : {"REMARK 290   SMTRY%d%4d%10.6f%10.6f%10.6f%15.5f\n",  // translations along a
+                             "MTRIX%d %3d%10.6f%10.6f%10.6f     %10.5f    0\n"})    // and along b
+    for (int k = format[0] == 'M' ? 2 : 1; k <= 192; ++k)
+      for (int row = 1; row <= 3; ++row) {
+        std::snprintf(line, sizeof line, format, row, k, row == 1 ? 1.0 : 0.0, row == 2 ? 1.0 : 0.0,
+                      row == 3 ? 1.0 : 0.0, row == (format[0] == 'M' ? 2 : 1) ? k / 4.0 : 0.0);
+        header += line;
+      }
+#if defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves more than any such limit
+  const rlim_t limit = 0;
+#else
+  const rlim_t limit = rlim_t{4} << 30;
+#endif
+  const auto bomb = run(header + ubq.substr(ubq.find("ATOM ")), {"-nm"}, {60, RLIM_INFINITY, limit});
+  EXPECT_EQ(bomb.status, 1);
+  EXPECT_NE(bomb.err.find("porvane: the distance map of 22192128 atom copies"), std::string::npos) << bomb.err;
+  if (limit == 0) return;
+  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/pdb/4jsv.pdb", dir / "4jsv.pdb");
+  const auto shortage = run_program(PORVANE_BINARY, {"-nm", "-re", "1.0", "-f", "4jsv.pdb"}, dir, {},
+                                    {60, RLIM_INFINITY, rlim_t{100} << 20});
+  EXPECT_EQ(shortage.status, 1);
+  EXPECT_EQ(shortage.err, "porvane: not enough memory for this run\n");
+}
+
+// A run stopped in the middle of the map has written its report so far.
+TEST_F(hardening, ReportReachesOutputAsItIsWritten) {
+  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/pdb/4jsv.pdb", dir / "4jsv.pdb");
+  const auto r = run_program(PORVANE_BINARY, {"-nm", "-re", "0.5", "-f", "4jsv.pdb"}, dir, {}, {60, 1});
+  EXPECT_GE(r.status, 128);  // ended by the processor-time limit
+  EXPECT_NE(r.out.find(" Calculating new distance map...\n"), std::string::npos) << r.out.substr(0, 500);
+}
+
+// File names whole: a name cut to 132 characters would read another file or
+// write over one.
+TEST_F(hardening, LongNamesAreUsedWhole) {
+  const fs::path deep = dir / std::string(120 - dir.string().size(), 'd');
+  fs::create_directories(deep);
+  const std::string input = (deep / "1ubq.pdb").string() + std::string(136 - (deep / "1ubq.pdb").string().size(), 'b');
+  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/no_symmetry.pdb", input.substr(0, 132));
+  std::ofstream(input) << ubq;
+  const auto read = run_program(PORVANE_BINARY, {"-nm", "-re", "8.0", input}, dir, {}, {60});
+  EXPECT_EQ(read.status, 0);
+  EXPECT_NE(read.out.find(" Processing " + input + "...\n"), std::string::npos);
+  EXPECT_NE(read.out.find("Symm ops:   4"), std::string::npos);
+
+  const std::string shorter = (deep / "x.pdb").string() + std::string(130 - (deep / "x.pdb").string().size(), 'b');
+  const std::string map = shorter.substr(0, shorter.rfind('.')) + "_channel_8.0.map";
+  std::ofstream(shorter) << ubq;
+  std::ofstream(map.substr(0, 132)) << "unrelated";
+  EXPECT_EQ(run_program(PORVANE_BINARY, {"-re", "8.0", shorter}, dir, {}, {60}).status, 0);
+  EXPECT_EQ(read_file(map.substr(0, 132)), "unrelated");
+  EXPECT_GT(fs::file_size(map), 1024u);
+}
+
+// Inputs and map names that are not regular files are refused at once.
+TEST_F(hardening, FilesThatAreNotRegular) {
+  ASSERT_EQ(mkfifo((dir / "fifo.pdb").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((dir / "in_channel_8.0.map").c_str(), 0600), 0);
+  for (const char* input : {"/dev/zero", "fifo.pdb"}) {
+    const auto r = run_program(PORVANE_BINARY, {input}, dir, {}, {20});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(std::string("cannot open input file '") + input + "': it is not a regular file"),
+              std::string::npos) << r.err;
+  }
+  const auto map = run(ubq, {"-re", "8.0"}, {20});
+  EXPECT_EQ(map.status, 1);
+  EXPECT_EQ(map.err, "porvane: map file in_channel_8.0.map exists and is not a regular file: the map is not written\n");
+}
+
+// A map read back whose header is corrupt stops before libccp4 reads it; one
+// of another cell is used with a warning.
+TEST_F(hardening, MapsReadBack) {
+  ASSERT_EQ(run(ubq, {"-re", "8.0"}).status, 0);
+  const std::string map = read_file(dir / "in_channel_8.0.map");
+  for (int32_t labels : {256, -1}) {  // the library would corrupt its heap, or loop
+    std::ofstream(dir / "bad.map", std::ios::binary) << map.substr(0, 220) << std::string(reinterpret_cast<char*>(&labels), 4)
+                                                     << map.substr(224);
+    const auto r = run(ubq, {"-rm", "bad.map"}, {20});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "porvane: map file bad.map: header word 56 (number of labels) is " + std::to_string(labels) +
+                         ", not 0 to 10\n");
+  }
+  const auto other = run(edited(ubq, "CRYST1", 7, "   51.000"), {"-rm", "in_channel_8.0.map"});
+  EXPECT_EQ(other.status, 0);
+  EXPECT_EQ(other.err, "porvane: warning: the cell of map file in_channel_8.0.map (   50.840   42.770   28.950  90.00"
+                       "  90.00  90.00) differs from the cell of the structure (   51.000   42.770   28.950  90.00  "
+                       "90.00  90.00); the map's cell is used\n");
+}
+
+// Records between the atoms that are not atom records take no atom slot:
+// the report (but for the file name) and the map stay those of the file
+// without them.
+TEST_F(hardening, OnlyAtomRecordsTakeSlots) {
+  std::string extra = ubq;
+  extra.insert(extra.find("\nATOM     20 ") + 1,
+               "MODEL        1\n\nSIGATM   20  CA  ILE A   3      0.010   0.010   0.010  0.00  0.10           C\n");
+  extra.insert(extra.find("\nATOM    400 ") + 1, "SIGUIJ  400  N   VAL A  26     10     10     10      0      0      0       N\n");
+  std::string reports[2], maps[2];
+  for (int k = 0; k < 2; ++k) {
+    reports[k] = testing::mask_times(run(k == 0 ? ubq : extra, {"-re", "3.0"}).out);
+    maps[k] = read_file(dir / "in_channel_3.0.map");
+    fs::remove(dir / "in_channel_3.0.map");
+  }
+  EXPECT_EQ(reports[1], reports[0]);
+  EXPECT_EQ(maps[1], maps[0]);
+  EXPECT_GT(maps[0].size(), 1024u);
+}
+
+}  // namespace
+}  // namespace porvane
