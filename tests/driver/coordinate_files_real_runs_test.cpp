@@ -65,7 +65,7 @@ struct files_run {
   std::vector<std::string> options;  // after the input name, before -nm -cm -nc -ex
 };
 
-TEST(CoordinateFilesRealRuns, GridNearestChannelAndExpanded) {
+TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
   const std::vector<files_run> runs = {
       {"1ubq", {}},                                 // P 21 21 21, a 3D channel at 1.4 Å
       {"3al1", {"-re", "3.0"}},                     // triclinic
@@ -178,7 +178,7 @@ TEST(CoordinateFilesRealRuns, GridNearestChannelAndExpanded) {
 // nearest-channel files) as a complete run writes them, no later file. The
 // report is the complete run's up to the stop: the grid-point stage has
 // printed its rerun's rows, the nearest-channel stage stops before its rerun.
-TEST(CoordinateFilesRealRuns, ExistingFileStopsTheRun) {
+TEST(CoordinateFilesEndToEndRealRuns, ExistingFileStopsTheRun) {
   const std::vector<std::string> args = {"1ubq.pdb", "-re", "4.0", "-rb", "-cm", "-nc", "-ex"};
   const std::vector<std::string> names = {"1ubq_channel_4.0.map", "reeb_graph.py", "1ubq_grid.pdb", "1ubq_nc.pdb",
                                           "1ubq_expanded.pdb"};

@@ -49,7 +49,7 @@ const std::vector<reeb_run> reeb_runs = {
 
 void PrintTo(const reeb_run& run, std::ostream* os) { *os << run.expected; }
 
-class ReebRealRuns : public ::testing::TestWithParam<reeb_run> {};
+class ReebEndToEndRealRuns : public ::testing::TestWithParam<reeb_run> {};
 
 int count_of(const std::string& text, const std::string& what) {
   int n = 0;
@@ -57,7 +57,7 @@ int count_of(const std::string& text, const std::string& what) {
   return n;
 }
 
-TEST_P(ReebRealRuns, StageLinesScriptsAndPymol) {
+TEST_P(ReebEndToEndRealRuns, StageLinesScriptsAndPymol) {
   const reeb_run& c = GetParam();
   const fs::path dir = testing::fresh_directory("reeb_real_" + c.expected);
   const std::string input = c.pdb + ".pdb";
@@ -126,13 +126,13 @@ TEST_P(ReebRealRuns, StageLinesScriptsAndPymol) {
   fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedStructures, ReebRealRuns, ::testing::ValuesIn(reeb_runs),
+INSTANTIATE_TEST_SUITE_P(SharedStructures, ReebEndToEndRealRuns, ::testing::ValuesIn(reeb_runs),
                          [](const ::testing::TestParamInfo<reeb_run>& run) { return run.param.expected; });
 
 // An existing reeb_graph.py: status 2 with a message naming it, the report of
 // the run without -rb (no line of the stage), the file as it was, and the map
 // of the earlier stage kept.
-TEST(ReebRealRunStops, ExistingScript) {
+TEST(ReebEndToEndStops, ExistingScriptInARealRun) {
   const fs::path dir = testing::fresh_directory("reeb_real_exists");
   fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
   const auto base = run_program(PORVANE_BINARY, {"1ubq.pdb", "-re", "4.0"}, dir);
