@@ -5,7 +5,9 @@
 // every grid point with its cluster at that cutoff (by the literal labelling)
 // and its distance; the nearest-channel file each atom with its nearest
 // channel point over the periodic images (by a literal search); the expanded
-// file carries those W and B values. Then each file's existing-file stop.
+// file carries those W and B values. One run has the Reeb stage before the
+// files, whose grid-point file still covers every point. Then each file's
+// existing-file stop.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -67,8 +69,8 @@ struct files_run {
 
 TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
   const std::vector<files_run> runs = {
-      {"1ubq", {}},                                 // P 21 21 21, a 3D channel at 1.4 Å
-      {"3al1", {"-re", "3.0"}},                     // triclinic
+      {"1ubq", {"-rb"}},                           // P 21 21 21, a 3D channel at 1.4 Å; after the Reeb stage
+      {"3al1", {"-re", "3.0"}},                    // triclinic
       {"6ins_assembly", {"-re", "4.0", "-cd", "2.0", "-s"}},  // H 3; one pass at the channel cutoff
   };
   int32_t outside_the_cell = 0;  // atoms measured through the images of the channel points
@@ -76,13 +78,17 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
     const fs::path dir = testing::fresh_directory("coordinate_real_" + c.pdb);
     const std::string input = c.pdb + ".pdb";
     fs::copy_file(data + "pdb/" + input, dir / input);
-    const auto base = run_program(PORVANE_BINARY, with(input, c.options, {"-nm"}), dir);
-    const auto plain_ex = run_program(PORVANE_BINARY, with(input, c.options, {"-nm", "-ex"}), dir);
+    auto run_here = [&](const std::vector<std::string>& args) {
+      fs::remove(dir / "reeb_graph.py");
+      return run_program(PORVANE_BINARY, args, dir);
+    };
+    const auto base = run_here(with(input, c.options, {"-nm"}));
+    const auto plain_ex = run_here(with(input, c.options, {"-nm", "-ex"}));
     ASSERT_EQ(plain_ex.status, 0) << plain_ex.err;
     const std::string plain_expanded = read_file(dir / (c.pdb + "_expanded.pdb"));
     fs::remove(dir / (c.pdb + "_expanded.pdb"));
     const std::vector<std::string> args = with(input, c.options, {"-nm", "-cm", "-nc", "-ex"});
-    const auto run = run_program(PORVANE_BINARY, args, dir);
+    const auto run = run_here(args);
     ASSERT_EQ(run.status, 0) << c.pdb << run.err;
     EXPECT_EQ(run.err, "") << c.pdb;
 
