@@ -15,7 +15,11 @@ void write_nearest_channel_file(const run_params& params, const crystal_record& 
   coordinate_file file(state.ncname.view());
   if (rerun_cluster_analysis) rerun_cluster_analysis();
   const channel_point_index channels(celli, params.gridsize, gridi);
-  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(params.natoms, 0)),
+  // With -cg the residue pseudo-atoms have taken the first slots (npseudo is
+  // counted only then): the file holds them, as the map and -ex use them,
+  // not a mix of pseudo-atoms and the atoms left in the slots after them.
+  const int32_t in_use = params.npseudo > 0 ? params.npseudo : params.natoms;
+  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(in_use, 0)),
                                        atoms.pdbdata.size(), atoms.coords.size() / 3});
   for (std::size_t a = 0; a < natoms; ++a) {
     atom_record& rec = atoms.pdbdata[a];

@@ -72,6 +72,7 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
       {"1ubq", {"-rb"}},                           // P 21 21 21, a 3D channel at 1.4 Å; after the Reeb stage
       {"3al1", {"-re", "3.0"}},                    // triclinic
       {"6ins_assembly", {"-re", "4.0", "-cd", "2.0", "-s"}},  // H 3; one pass at the channel cutoff
+      {"1a1f", {"-cg"}},                           // the residue pseudo-atoms, those of the map and of -ex
   };
   int32_t outside_the_cell = 0;  // atoms measured through the images of the channel points
   for (const files_run& c : runs) {
@@ -142,10 +143,12 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
     EXPECT_EQ(grid_file.size(), grid.size()) << c.pdb;
     EXPECT_TRUE(grid_file == grid) << c.pdb << " grid-point file, " << first_difference(grid_file, grid);
 
-    // Atoms with the cluster and distance of their nearest channel point.
+    // Atoms with the cluster and distance of their nearest channel point:
+    // with -cg the pseudo-atoms, which have taken the first slots.
     std::string nc;
     std::vector<std::string> wb;  // columns 55-66 of each atom
-    for (int32_t a = 0; a < m->params.natoms; ++a) {
+    const int32_t natoms = flags.cg ? m->params.npseudo : m->params.natoms;
+    for (int32_t a = 0; a < natoms; ++a) {
       const atom_record& rec = m->atoms.pdbdata[static_cast<std::size_t>(a)];
       const float* x = &m->atoms.coords[3 * static_cast<std::size_t>(a)];
       float f[3];
