@@ -1,17 +1,20 @@
-// Benchmark of the end-of-run coordinate files on a PDB file: the grid-point
-// file (cm), the nearest-channel file (nc) or the expanded file (ex), one per
-// run so that /usr/bin/time -v gives each its own peak memory.
+// Benchmark of the stages at the end of a run on a PDB file: the Reeb graph
+// (rb, all three directions at the 3D radius, as -rb gives it), the
+// grid-point file (cm), the nearest-channel file (nc) or the expanded file
+// (ex), one per process so that /usr/bin/time -v gives each its own peak.
 //
-//   porvane_endfiles_benchmark file.pdb cm|nc|ex [gridsize] [literal-atoms]
+//   porvane_endfiles_benchmark file.pdb rb|cm|nc|ex [gridsize] [literal-atoms]
 //
-// The structure is read as a run reads it; for cm and nc the distance map is
-// computed (fast) at the grid size, raised as a run raises it until no edge
-// has more than 250 intervals (default: the finest grid that allows), and
-// the points deeper than 1.4 Å are labelled as one channel, standing in for
-// the cluster analysis. Prints the file's lines, bytes, processor and wall
-// seconds and MB/s. For nc with literal-atoms > 0 it also times measuring
-// that many atoms against every channel point and image, and scales the time
-// to all atoms.
+// The structure is read as a run reads it; for rb, cm and nc the distance
+// map is computed at the grid size (raised as a run raises it until no edge
+// has more than 250 intervals; default: the finest grid that allows), then
+// the channel analysis of a run (porosity scan, multiscale loop, summary)
+// runs untimed. The stage is then timed as the run calls it, the rerun of the
+// cluster analysis included, which is also timed on its own. Prints the
+// stage's processor and wall seconds, the file's bytes and MB/s (of the wall
+// time without the rerun), and the peak memory before and after the stage.
+// For nc with literal-atoms > 0 it also times measuring that many atoms
+// against every channel point and image, and scales the time to all atoms.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,10 +27,12 @@
 #include <filesystem>
 #include <string>
 
+#include "channels/channel_stages.hpp"
 #include "common/atom_record.hpp"
 #include "common/crystal_record.hpp"
 #include "common/grid_store.hpp"
 #include "common/limits.hpp"
+#include "common/report_writer.hpp"
 #include "common/run_params.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
@@ -39,6 +44,7 @@
 #include "input/header_reader.hpp"
 #include "input/linear_algebra.hpp"
 #include "input/structure_report.hpp"
+#include "reeb/reeb_stage.hpp"
 
 using namespace porvane;
 
@@ -48,14 +54,22 @@ double wall_seconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+long peak_mib() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_maxrss / 1024;
+}
+
 // Runs f with standard output sent to /dev/null.
 template <class F>
 void silently(F&& f) {
+  report().flush();
   std::fflush(stdout);
   const int saved = dup(1);
   const int null = open("/dev/null", O_WRONLY);
   dup2(null, 1);
   f();
+  report().flush();
   std::fflush(stdout);
   dup2(saved, 1);
   close(null);
@@ -66,7 +80,7 @@ void silently(F&& f) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s file.pdb cm|nc|ex [gridsize] [literal-atoms]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s file.pdb rb|cm|nc|ex [gridsize] [literal-atoms]\n", argv[0]);
     return 2;
   }
   const std::string kind = argv[2];
@@ -89,6 +103,8 @@ int main(int argc, char** argv) {
   state.expandedname = base + "_expanded.pdb";
 
   grid_store gridi;
+  channel_context chan;
+  float map_s = 0.0f, analysis_s = 0.0f;
   if (kind != "ex") {
     params.gridsize = argc > 3 ? std::strtof(argv[3], nullptr) : 0.0f;
     if (!(params.gridsize > 0.0f))
@@ -101,39 +117,72 @@ int main(int argc, char** argv) {
     }
     coord_range range;
     fill_grid_positions(params, celli, state.gridmax, gridi, range);
+    const float m0 = processor_seconds();
     int32_t moved = 0;
     const auto copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
     distance_map_fast(celli, copies, gridi);
+    map_s = processor_seconds() - m0;
+    const float a0 = processor_seconds();
+    silently([&] {
+      analyze_channels(flags, params, celli, gridi, atoms.pdbdata, params.natoms, base,
+                       [&](const int32_t g[3]) { return gridi.iatom[gridi.index(g[0], g[1], g[2])]; }, chan);
+    });
+    analysis_s = processor_seconds() - a0;
   }
-  auto label = [&gridi, &params] {
-    for (std::size_t p = 0; p < gridi.points(); ++p)
-      gridi.clust[p] = gridi.dist[p] > params.channel_cutoff ? 1 : -1;
+  // The rerun of the cluster analysis as the run sequence hands it over,
+  // timed on its own.
+  float rerun_s = 0.0f;
+  double rerun_wall = 0.0;
+  auto rerun_at = [&](float cutoff) {
+    const float r0 = processor_seconds();
+    const double w = wall_seconds();
+    rerun_cluster_analysis(flags, params, celli, gridi, base, cutoff, chan);
+    rerun_s += processor_seconds() - r0;
+    rerun_wall += wall_seconds() - w;
   };
+  const float maxrad3d = chan.results.maxrad3d;
+  reeb_graph reebgraph;
 
-  std::filesystem::remove(kind == "cm" ? state.gridname.str() : kind == "nc" ? state.ncname.str() : state.expandedname.str());
+  std::string name = kind == "rb" ? "reeb_graph.py"
+                     : kind == "cm" ? state.gridname.str()
+                     : kind == "nc" ? state.ncname.str()
+                                    : state.expandedname.str();
+  name = name.substr(0, name.find_last_not_of(' ') + 1);
+  std::filesystem::remove(name);
+  const long peak_before = peak_mib();
   const float t0 = processor_seconds();
   const double w0 = wall_seconds();
-  std::string name;
   silently([&] {
-    if (kind == "cm") {
-      write_grid_point_file(params, celli, header, atoms, gridi, state, label);
-      name = std::string(state.gridname.trimmed());
+    if (kind == "rb") {
+      params.reebdir = 4;
+      params.reebcutoff = 0.0f;
+      reeb_graph_stage(params, flags, celli, gridi, maxrad3d, reebgraph, rerun_at);
+    } else if (kind == "cm") {
+      write_grid_point_file(params, celli, header, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
     } else if (kind == "nc") {
-      write_nearest_channel_file(params, celli, atoms, gridi, state, label);
-      name = std::string(state.ncname.trimmed());
+      write_nearest_channel_file(params, flags, celli, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
     } else {
       write_expanded_file(params, flags, celli, header, atoms, state);
-      name = std::string(state.expandedname.trimmed());
     }
   });
   const float cpu = processor_seconds() - t0;
   const double wall = wall_seconds() - w0;
   const double bytes = static_cast<double>(std::filesystem::file_size(name));
-  std::printf("%s: %s, grid %.3f A (%d x %d x %d intervals), %d atoms, %d symmetry operators\n", kind.c_str(),
-              argv[1], kind == "ex" ? 0.0 : params.gridsize, state.gridmax[0], state.gridmax[1], state.gridmax[2],
-              params.natoms, celli.nsym);
-  std::printf("  %.0f bytes, %.2f s processor, %.2f s wall, %.0f MB/s (wall)\n", bytes, cpu, wall,
-              bytes / 1.0e6 / std::max(wall, 1e-9));
+  std::printf("%s: %s, grid %.3f A (%d x %d x %d intervals, %zu points), %d atoms, %d symmetry operators\n",
+              kind.c_str(), argv[1], kind == "ex" ? 0.0 : params.gridsize, state.gridmax[0], state.gridmax[1],
+              state.gridmax[2], gridi.points(), params.natoms, celli.nsym);
+  if (kind != "ex")
+    std::printf("  before the stage: map %.2f s, channel analysis %.2f s (%zu cutoffs, 3D radius %.2f A)\n", map_s,
+                analysis_s, chan.radius_table.size(), static_cast<double>(maxrad3d));
+  if (kind == "rb") {
+    for (int32_t d = 1; d <= 3; ++d)
+      std::printf("  direction %d: %d nodes, %d edges\n", d, reebgraph.along(d).nnodes(), reebgraph.along(d).nedges());
+  }
+  std::printf("  stage %.2f s processor (rerun of the cluster analysis %.2f s, the rest %.2f s), %.2f s wall\n", cpu,
+              rerun_s, cpu - rerun_s, wall);
+  std::printf("  %.0f bytes, %.0f MB/s (wall, rerun left out)\n", bytes,
+              bytes / 1.0e6 / std::max(wall - rerun_wall, 1e-9));
+  std::printf("  peak memory %ld MiB before the stage, %ld MiB after\n", peak_before, peak_mib());
   if (kind == "nc" && argc > 4) {
     // The literal procedure: every channel point, every image, for a few atoms.
     const int sample = std::min(std::atoi(argv[4]), params.natoms);

@@ -1,11 +1,16 @@
 #!/bin/sh
-# Coordinate-file and zoom-search benchmark: each coordinate file written on
-# its own (grid-point file and nearest-channel file at the finest grid with
-# at most 250 intervals per edge, channel points by a 1.4 Å cutoff standing in
-# for the cluster analysis; expanded file), and the zoom search of the
-# program, on the largest test structure and on its atoms in a cubic cell of
-# F 4 3 2 (96 operators). Needs a build configured with
-# -DPORVANE_BENCHMARKS=ON.
+# Benchmark of the stages at the end of a run and of the zoom search, on the
+# largest test structure (4jsv) by default.
+#
+# With a build configured with -DPORVANE_BENCHMARKS=ON, the benchmark program
+# times each stage on its own after the map and the channel analysis of a
+# run, one process per stage: the Reeb graph of -rb (all three directions at
+# the 3D radius) at the finest grid with at most 250 intervals per edge
+# (0.83 Å) and at 1.0 Å, the grid-point and nearest-channel files at 0.83 Å,
+# the expanded file, also for 4jsv's atoms in a 220 Å cell of F 4 3 2 (96
+# operators). Then whole runs of the program under /usr/bin/time -v: the
+# default run with -f at 0.83 Å, the same with -rb, -cm, -nc and -ex, and the
+# zoom search.
 #
 #   bench/run_endfiles_benchmark.sh [build directory] [pdb file]
 set -eu
@@ -16,6 +21,7 @@ bench="$build/bench/porvane_endfiles_benchmark"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 name=$(basename "$pdb")
+stem=${name%.*}
 cp "$pdb" "$work/"
 {
   echo "CRYST1  220.000  220.000  220.000  90.00  90.00  90.00 F 4 3 2      96"
@@ -23,21 +29,38 @@ cp "$pdb" "$work/"
   echo END
 } > "$work/cubic.pdb"
 
+# Runs a command in the work directory under /usr/bin/time -v; prints the
+# lines of its output that match $2's pattern, then the time figures.
 timed() {
+  pattern=$1
+  shift
   (cd "$work" && /usr/bin/time -v "$@" > out.txt 2> time.txt) || true
-  cat "$work/out.txt" | grep -v "^ *[0-9.]*\.\.\." | grep -E "^(cm|nc|ex):|bytes|literal" || true
+  grep -aE "$pattern" "$work/out.txt" || true
   grep -E "User time|System time|Elapsed|Maximum resident" "$work/time.txt"
 }
+bench_lines="^(rb|cm|nc|ex):|^  "
 
 if [ -x "$bench" ]; then
-  for kind in cm nc ex; do
-    echo "== $kind file, $name"
-    timed "$bench" "$name" "$kind" 0 5
+  for gridsize in 0.83 1.0; do
+    echo "== Reeb stage, $name at $gridsize A"
+    timed "$bench_lines" "$bench" "$name" rb "$gridsize"
   done
+  for kind in cm nc; do
+    echo "== $kind file, $name at 0.83 A"
+    timed "$bench_lines" "$bench" "$name" "$kind" 0.83 5
+  done
+  echo "== ex file, $name"
+  timed "$bench_lines" "$bench" "$name" ex
   echo "== ex file, $name atoms in F 4 3 2"
-  timed "$bench" cubic.pdb ex
+  timed "$bench_lines" "$bench" cubic.pdb ex
 fi
+for option in "" -rb -cm -nc -ex; do
+  echo "== whole run: porvane $name -re 0.83 -f $option"
+  rm -f "$work"/*.map "$work/reeb_graph.py" "$work/${stem}"_*.pdb
+  # shellcheck disable=SC2086
+  timed "Gridsize used|Number of gridpoints" "$build/porvane" "$name" -re 0.83 -f $option
+done
 for input in "$name" cubic.pdb; do
   echo "== zoom search (-zm), $input"
-  timed "$build/porvane" -zm "$input"
+  timed "^ +1\. " "$build/porvane" "$input" -zm
 done

@@ -4,18 +4,22 @@
 
 #include "common/coordinate_file.hpp"
 #include "common/report_writer.hpp"
+#include "distmap/distance_map.hpp"
 #include "driver/nearest_channel_search.hpp"
 
 namespace porvane {
 
-void write_nearest_channel_file(const run_params& params, const crystal_record& celli,
+void write_nearest_channel_file(const run_params& params, const run_flags& flags, const crystal_record& celli,
                                 atom_store& atoms, const grid_store& gridi, const run_state& state,
                                 const std::function<void()>& rerun_cluster_analysis) {
   report().free(" Writing atoms with B-factor field containing atom depth, or distance to nearest channel...");
   coordinate_file file(state.ncname);
   if (rerun_cluster_analysis) rerun_cluster_analysis();
   const channel_point_index channels(celli, params.gridsize, gridi);
-  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(atoms.count.natoms, 0)),
+  // With -cg the residue pseudo-atoms have taken the first slots: the file
+  // holds them, as the map and -ex use them, not a mix of pseudo-atoms and
+  // the atoms left in the slots after them.
+  const std::size_t natoms = std::min({static_cast<std::size_t>(std::max(map_atom_loop_count(atoms.count, flags), 0)),
                                        atoms.pdbdata.size(), atoms.coords.size() / 3});
   for (std::size_t a = 0; a < natoms; ++a) {
     atom_record& rec = atoms.pdbdata[a];

@@ -168,7 +168,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state,
                           rerun_at_channel_cutoff);
   if (flags.nc == 1)
-    write_nearest_channel_file(params, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
+    write_nearest_channel_file(params, flags, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
   if (flags.ex == 1) write_expanded_file(params, flags, celli, run.header, run.atoms, state);
 }
 

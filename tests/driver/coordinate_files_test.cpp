@@ -16,41 +16,15 @@
 #include "driver/grid_point_file.hpp"
 #include "driver/nearest_channel_file.hpp"
 #include "driver/nearest_channel_search.hpp"
+#include "nearest_channel_literal.hpp"
 
 namespace porvane {
 namespace {
 
 namespace fs = std::filesystem;
 using test::make_crystal;
+using test::nearest_literal;
 using test::quiet;
-
-// The nearest channel point by its definition: every channel point in the
-// order i, j, k, the least distance over its 27 images (the grid position
-// plus orthmat times the shift), a strictly smaller distance taking the atom.
-std::pair<float, float> nearest_literal(const cell_frame& frame, float gridsize, const grid_store& gridi,
-                                        const float c[3]) {
-  float w = -1.0f, b = 1000.0f;
-  for (int32_t i = 0; i <= gridi.n[0]; ++i)
-    for (int32_t j = 0; j <= gridi.n[1]; ++j)
-      for (int32_t k = 0; k <= gridi.n[2]; ++k) {
-        const int32_t clust = gridi.clust[gridi.index(i, j, k)];
-        if (clust == -1) continue;
-        float p[3];
-        grid_point_position(frame, gridsize, i, j, k, p);
-        float d = std::numeric_limits<float>::infinity();
-        for (int sa = -1; sa <= 1; ++sa)
-          for (int sb = -1; sb <= 1; ++sb)
-            for (int sc = -1; sc <= 1; ++sc) {
-              const float shift[3] = {float(sa), float(sb), float(sc)};
-              float o[3];
-              matrix_times(frame.orthmat, shift, o);
-              const float dx = (p[0] + o[0]) - c[0], dy = (p[1] + o[1]) - c[1], dz = (p[2] + o[2]) - c[2];
-              d = std::min(d, std::sqrt((dx * dx + dy * dy) + dz * dz));
-            }
-        if (b > d) b = d, w = static_cast<float>(clust);
-      }
-  return {w, b};
-}
 
 // A crystal with atoms, its distance map on a grid and the header lines.
 struct small_run {
@@ -237,7 +211,7 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
       }
 
   const std::string nc_out = quiet([&] {
-    write_nearest_channel_file(run->params, *run->celli, run->atoms, run->gridi, run->state, [&] {
+    write_nearest_channel_file(run->params, run->flags, *run->celli, run->atoms, run->gridi, run->state, [&] {
       existed_at_rerun = fs::exists(run->state.ncname);
       label();
     });
@@ -282,7 +256,7 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
   quiet([&] {
     write_grid_point_file(run->params, *run->celli, run->header, run->atoms, run->gridi, run->state,
                           label_by_cutoff(run->gridi, 1000.0f, &calls));
-    write_nearest_channel_file(run->params, *run->celli, run->atoms, run->gridi, run->state,
+    write_nearest_channel_file(run->params, run->flags, *run->celli, run->atoms, run->gridi, run->state,
                                label_by_cutoff(run->gridi, 1000.0f, &calls));
     write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state);
   });
@@ -316,7 +290,7 @@ TEST(CoordinateFiles, ExistingFilesStopTheRunUnchanged) {
   const std::vector<std::pair<std::string, std::function<void()>>> stages = {
       {"grid", [&] { write_grid_point_file(run->params, *run->celli, run->header, run->atoms, run->gridi, run->state,
                                            label_by_cutoff(run->gridi, 1.4f, &calls)); }},
-      {"nc", [&] { write_nearest_channel_file(run->params, *run->celli, run->atoms, run->gridi, run->state,
+      {"nc", [&] { write_nearest_channel_file(run->params, run->flags, *run->celli, run->atoms, run->gridi, run->state,
                                               label_by_cutoff(run->gridi, 1.4f, &calls)); }},
       {"expanded", [&] { write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state); }}};
   for (const auto& [what, stage] : stages) {

@@ -8,4 +8,5 @@ porvane_test_suite(porvane_driver_tests porvane_driver
   driver/map_end_to_end_test.cpp
   driver/coordinate_files_test.cpp
   driver/coordinate_files_end_to_end_test.cpp
+  driver/coordinate_files_real_runs_test.cpp
 )

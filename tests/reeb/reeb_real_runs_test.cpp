@@ -1,0 +1,152 @@
+// The Reeb stage in whole runs on shared structures. Each run's report is the
+// report of the same run without -rb followed by the stage's lines; those
+// lines and the script equal the expected files, which the literal
+// procedures reproduce from the structure; the script loads in PyMOL with the
+// spheres and lines of the trimmed graph. An existing script stops the run.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "reeb_run_literal.hpp"
+#include "support/report_cases.hpp"
+
+namespace porvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::mask_times;
+using testing::read_file;
+using testing::run_program;
+
+const std::string data = std::string(PORVANE_TEST_DATA) + "/";
+const std::string checker = data + "../reeb/check_reeb_script.py";
+
+struct reeb_run {
+  std::string pdb;                   // in tests/data/pdb
+  std::vector<std::string> options;  // after the input name
+  std::vector<std::string> without;  // the same run without the Reeb stage
+  std::string expected;              // tests/data/reeb/<expected>.txt (the stage's lines) and .py
+  std::string directions;            // the directions built
+  bool loop_cutoff;                  // the Reeb cutoff is the 3D radius, a cutoff of the loop
+};
+
+const std::vector<reeb_run> reeb_runs = {
+    // every direction at the 3D radius (3.8 Å); P 43 21 2
+    {"1a8o", {"-nm", "-re", "3.0", "-rb"}, {"-nm", "-re", "3.0"}, "1a8o_re3_rb", "123", true},
+    // direction 2 alone at 1.5 Å, a cutoff the loop never met; H 3, hexagonal axes
+    {"6ins_assembly", {"-nm", "-re", "4.0", "-rb", "2", "1.5"}, {"-nm", "-re", "4.0"}, "6ins_re4_rb2", "2", false},
+    // every channel point along a
+    {"1a8o", {"-nm", "-rb", "1", "2.2", "-ra", "0"}, {"-nm"}, "1a8o_rb1_ra0", "1", false},
+    // direction 3, no trimming; triclinic
+    {"3al1", {"-nm", "-rb", "3", "1.8", "-rt", "0"}, {"-nm"}, "3al1_rb3_rt0", "3", false},
+    // all three directions at a given cutoff, dead ends trimmed
+    {"1ubq", {"-nm", "-rb", "4", "1.6", "-rt", "2"}, {"-nm"}, "1ubq_rb4_rt2", "123", false},
+    // after the single pass of -s: its 3D radius is the channel cutoff
+    {"1a8o", {"-nm", "-re", "4.0", "-rb", "-s"}, {"-nm", "-re", "4.0", "-s"}, "1a8o_re4_rb_s", "123", true},
+    // every verbose line of the rerun, the finders and the centring
+    {"1a8o", {"-nm", "-re", "6.0", "-rb", "-vb", "2"}, {"-nm", "-re", "6.0", "-vb", "2"}, "1a8o_re6_rb_vb2", "123", true},
+};
+
+void PrintTo(const reeb_run& run, std::ostream* os) { *os << run.expected; }
+
+class ReebEndToEndRealRuns : public ::testing::TestWithParam<reeb_run> {};
+
+int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST_P(ReebEndToEndRealRuns, StageLinesScriptsAndPymol) {
+  const reeb_run& c = GetParam();
+  const fs::path dir = testing::fresh_directory("reeb_real_" + c.expected);
+  const std::string input = c.pdb + ".pdb";
+  fs::copy_file(data + "pdb/" + input, dir / input);
+  std::vector<std::string> args = {input}, base_args = {input};
+  args.insert(args.end(), c.options.begin(), c.options.end());
+  base_args.insert(base_args.end(), c.without.begin(), c.without.end());
+  const auto base = run_program(PORVANE_BINARY, base_args, dir);
+  ASSERT_EQ(base.status, 0) << base.err;
+  EXPECT_FALSE(fs::exists(dir / "reeb_graph.py"));
+  const auto run = run_program(PORVANE_BINARY, args, dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+
+  // The run's report is the report without the stage, then the stage.
+  const std::string before = mask_times(base.out), report = mask_times(run.out);
+  ASSERT_EQ(report.substr(0, before.size()), before);
+  const std::string stage = report.substr(before.size());
+  const std::string script = read_file(dir / "reeb_graph.py");
+  EXPECT_EQ(stage, read_file(data + "reeb/" + c.expected + ".txt"));
+  EXPECT_EQ(script, read_file(data + "reeb/" + c.expected + ".py"));
+
+  // The same from the structure by the literal procedures.
+  std::smatch used;
+  ASSERT_TRUE(std::regex_search(run.out, used, std::regex("Gridsize used: +([0-9.]+)")));
+  const test::literal_reeb_run literal = test::literal_reeb_stage((dir / input).string(), args, std::stof(used[1]));
+  EXPECT_EQ(literal.stage, stage);
+  EXPECT_EQ(literal.script, script);
+
+  // The cutoff line only for all three directions; the rerun's rows (and
+  // verbose lines) come before the first direction, as the loop printed them
+  // at the same cutoff.
+  const bool all = c.directions == "123";
+  EXPECT_EQ(stage.rfind("  Reeb graph analysis will be done in all three directions with a cutoff of:", 0) == 0, all);
+  const int ndirs = static_cast<int>(c.directions.size());
+  EXPECT_EQ(count_of(stage, "  Calculating reeb graph along direction "), ndirs);
+  EXPECT_EQ(count_of(stage, "    The channel structure of cluster "), ndirs);
+  EXPECT_EQ(count_of(stage, "    Edge size min: "), ndirs);
+  EXPECT_EQ(count_of(script, "cmd.load_cgo(reebgraph"), ndirs);
+  const std::size_t rows_from = all ? stage.find('\n') + 1 : 0;
+  const std::string rows = stage.substr(rows_from, stage.find("  Calculating reeb graph") - rows_from);
+  EXPECT_FALSE(rows.empty());
+  if (c.loop_cutoff) {
+    EXPECT_NE(before.find(rows), std::string::npos) << rows;
+  }
+
+  // PyMOL draws a sphere per shown node and a line per drawn edge.
+  std::ofstream(dir / "report.txt", std::ios::binary) << run.out;
+  const bool verbose = std::find(c.options.begin(), c.options.end(), "-vb") != c.options.end();
+  std::vector<std::string> check = {checker, "reeb_graph.py", "--trim", std::to_string(literal.params.trimlevel)};
+  if (literal.params.trimlevel == 0 || verbose) check.insert(check.end(), {"--report", "report.txt"});
+  check.push_back("--expect");
+  for (const char direction : c.directions) {
+    const reeb_direction& graph = literal.graph.along(direction - '0');
+    int32_t spheres = 0, lines = 0;
+    for (const reeb_node& n : graph.nodes) spheres += n.shown;
+    for (const reeb_edge& e : graph.edges) lines += graph.node(e.node1).shown && graph.node(e.node2).shown;
+    EXPECT_GT(lines, 0) << direction;
+    check.push_back(std::string(1, direction) + ":" + std::to_string(spheres) + ":" + std::to_string(2 * lines));
+  }
+  const auto pymol = run_program("/usr/bin/python3", check, dir);
+  EXPECT_EQ(pymol.status, 0) << pymol.out << pymol.err
+                             << (pymol.status == 127 ? "\n(is python3-pymol installed? scripts/setup.sh installs it)" : "");
+  // States below a single direction are loaded empty first.
+  EXPECT_EQ(count_of(pymol.out, " spheres, "), c.directions.back() - '0') << pymol.out;
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedStructures, ReebEndToEndRealRuns, ::testing::ValuesIn(reeb_runs),
+                         [](const ::testing::TestParamInfo<reeb_run>& run) { return run.param.expected; });
+
+// An existing reeb_graph.py: status 2 with a message naming it, the report of
+// the run without -rb (no line of the stage), the file as it was, and the map
+// of the earlier stage kept.
+TEST(ReebEndToEndStops, ExistingScriptInARealRun) {
+  const fs::path dir = testing::fresh_directory("reeb_real_exists");
+  fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
+  const auto base = run_program(PORVANE_BINARY, {"1ubq.pdb", "-re", "4.0"}, dir);
+  fs::remove(dir / "1ubq_channel_4.0.map");
+  std::ofstream(dir / "reeb_graph.py") << "# an earlier script\n";
+  const auto run = run_program(PORVANE_BINARY, {"1ubq.pdb", "-re", "4.0", "-rb"}, dir);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("'reeb_graph.py': File exists"), std::string::npos) << run.err;
+  EXPECT_EQ(mask_times(run.out), mask_times(base.out));
+  EXPECT_EQ(run.out.find("eeb"), std::string::npos);
+  EXPECT_EQ(read_file(dir / "reeb_graph.py"), "# an earlier script\n");
+  EXPECT_GT(fs::file_size(dir / "1ubq_channel_4.0.map"), 1024u);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace porvane
