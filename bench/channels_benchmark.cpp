@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "channels/analyze_clusters.hpp"
@@ -21,10 +22,7 @@
 #include "channels/literal_clusters.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "input/atom_reader.hpp"
-#include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
-#include "input/structure_report.hpp"
+#include "support/loaded_structure.hpp"
 
 using namespace porvane;
 
@@ -131,19 +129,14 @@ int main(int argc, char** argv) {
     literal_too = literal_too || std::string(argv[a]) == "--literal";
     yardstick_too = yardstick_too || std::string(argv[a]) == "--yardstick";
   }
-  run_flags flags;
-  run_params params;
-  run_state state;
-  static crystal_record celli;
-  atom_store atoms;
-  header_store header;
-  const fixed_text<132> name{argv[1]};
+  std::unique_ptr<testing::loaded_structure> run;
   timed("/dev/null", [&] {
-    read_header(name, celli, header, state.nheader, flags, params);
-    read_atoms(name, params, atoms, flags, celli);
-    structure_report(celli, params, flags, atoms, state);
+    run = testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
   });
-  matinv(celli.fracmat, celli.orthmat);
+  const run_flags& flags = run->flags;
+  run_params& params = run->params;
+  const crystal_record& celli = *run->celli;
+  const atom_store& atoms = run->atoms;
   params.gridsize = std::strtof(argv[2], nullptr);
   int32_t gridmax[3];
   set_gridmax(params, celli, gridmax);
@@ -157,7 +150,7 @@ int main(int argc, char** argv) {
   fill_grid_positions(params, celli, gridmax, gridi, range);
   const float map_s = timed("/dev/null", [&] {
     int32_t moved = 0;
-    distance_map_fast(celli, collect_atom_copies(params, flags, celli, atoms, false, moved), gridi);
+    distance_map_fast(celli, collect_atom_copies(flags, celli, atoms, false, moved), gridi);
   });
 
   channel_context chan;
@@ -167,7 +160,7 @@ int main(int argc, char** argv) {
   const std::size_t cutoffs = chan.radius_table.size();
   const float summary_s = timed("/dev/null", [&] {
     const int32_t* d = chan.results.deepgrid;
-    summary_report(flags, params, celli, atoms.pdbdata, params.natoms, gridi.iatom[gridi.index(d[0], d[1], d[2])], chan);
+    summary_report(flags, params, celli, atoms.pdbdata, atoms.count.natoms, gridi.iatom[gridi.index(d[0], d[1], d[2])], chan);
   });
   std::printf("%s grid %.3f A: %d x %d x %d intervals, %zu points\n", argv[1], params.gridsize, gridmax[0], gridmax[1],
               gridmax[2], gridi.points());

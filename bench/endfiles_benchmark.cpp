@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "channels/channel_stages.hpp"
@@ -40,11 +41,8 @@
 #include "driver/grid_point_file.hpp"
 #include "driver/nearest_channel_file.hpp"
 #include "driver/nearest_channel_search.hpp"
-#include "input/atom_reader.hpp"
-#include "input/header_reader.hpp"
-#include "input/linear_algebra.hpp"
-#include "input/structure_report.hpp"
 #include "reeb/reeb_stage.hpp"
+#include "support/loaded_structure.hpp"
 
 using namespace porvane;
 
@@ -84,19 +82,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string kind = argv[2];
-  static crystal_record celli;
-  run_flags flags;
-  run_params params;
-  run_state state;
-  header_store header;
-  atom_store atoms;
-  state.pdbname = argv[1];
-  silently([&] {
-    read_header(state.pdbname, celli, header, state.nheader, flags, params);
-    read_atoms(state.pdbname, params, atoms, flags, celli);
-    structure_report(celli, params, flags, atoms, state);
-  });
-  matinv(celli.fracmat, celli.orthmat);
+  const auto run = testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
+  const crystal_record& celli = *run->celli;
+  const run_flags& flags = run->flags;
+  run_params& params = run->params;
+  run_state& state = run->state;
+  const header_store& header = run->header;
+  atom_store& atoms = run->atoms;
   const std::string base = std::filesystem::path(argv[1]).stem().string();
   state.gridname = base + "_grid.pdb";
   state.ncname = base + "_nc.pdb";
@@ -119,12 +111,12 @@ int main(int argc, char** argv) {
     fill_grid_positions(params, celli, state.gridmax, gridi, range);
     const float m0 = processor_seconds();
     int32_t moved = 0;
-    const auto copies = collect_atom_copies(params, flags, celli, atoms, false, moved);
+    const auto copies = collect_atom_copies(flags, celli, atoms, false, moved);
     distance_map_fast(celli, copies, gridi);
     map_s = processor_seconds() - m0;
     const float a0 = processor_seconds();
     silently([&] {
-      analyze_channels(flags, params, celli, gridi, atoms.pdbdata, params.natoms, base,
+      analyze_channels(flags, params, celli, gridi, atoms.pdbdata, atoms.count.natoms, base,
                        [&](const int32_t g[3]) { return gridi.iatom[gridi.index(g[0], g[1], g[2])]; }, chan);
     });
     analysis_s = processor_seconds() - a0;
@@ -143,11 +135,10 @@ int main(int argc, char** argv) {
   const float maxrad3d = chan.results.maxrad3d;
   reeb_graph reebgraph;
 
-  std::string name = kind == "rb" ? "reeb_graph.py"
-                     : kind == "cm" ? state.gridname.str()
-                     : kind == "nc" ? state.ncname.str()
-                                    : state.expandedname.str();
-  name = name.substr(0, name.find_last_not_of(' ') + 1);
+  const std::string name = kind == "rb" ? "reeb_graph.py"
+                           : kind == "cm" ? state.gridname
+                           : kind == "nc" ? state.ncname
+                                          : state.expandedname;
   std::filesystem::remove(name);
   const long peak_before = peak_mib();
   const float t0 = processor_seconds();
@@ -170,7 +161,7 @@ int main(int argc, char** argv) {
   const double bytes = static_cast<double>(std::filesystem::file_size(name));
   std::printf("%s: %s, grid %.3f A (%d x %d x %d intervals, %zu points), %d atoms, %d symmetry operators\n",
               kind.c_str(), argv[1], kind == "ex" ? 0.0 : params.gridsize, state.gridmax[0], state.gridmax[1],
-              state.gridmax[2], gridi.points(), params.natoms, celli.nsym);
+              state.gridmax[2], gridi.points(), atoms.count.natoms, celli.nsym);
   if (kind != "ex")
     std::printf("  before the stage: map %.2f s, channel analysis %.2f s (%zu cutoffs, 3D radius %.2f A)\n", map_s,
                 analysis_s, chan.radius_table.size(), static_cast<double>(maxrad3d));
@@ -185,7 +176,7 @@ int main(int argc, char** argv) {
   std::printf("  peak memory %ld MiB before the stage, %ld MiB after\n", peak_before, peak_mib());
   if (kind == "nc" && argc > 4) {
     // The literal procedure: every channel point, every image, for a few atoms.
-    const int sample = std::min(std::atoi(argv[4]), params.natoms);
+    const int sample = std::min(std::atoi(argv[4]), atoms.count.natoms);
     const image_offsets images(celli);
     const float l0 = processor_seconds();
     float sink = 0.0f;
@@ -203,7 +194,7 @@ int main(int argc, char** argv) {
       sink += best;
     }
     const float literal = (processor_seconds() - l0) / static_cast<float>(std::max(sample, 1)) *
-                          static_cast<float>(params.natoms);
+                          static_cast<float>(atoms.count.natoms);
     std::printf("  literal: %.1f s for all atoms (from %d atoms; %g)\n", literal, sample, sink);
   }
   std::filesystem::remove(name);

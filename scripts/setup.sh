@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev python3-pymol)
+packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev python3-pymol python3-gemmi)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 [ "$jobs" -gt 4 ] && jobs=4
-scripts/setup.sh
+scripts/setup.sh -DPORVANE_BENCHMARKS=ON
 (cd build && ctest --output-on-failure -j"$jobs")
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPORVANE_SANITIZE=ON >/dev/null

@@ -3,4 +3,5 @@ porvane_test_suite(porvane_distmap_tests "porvane_distmap;porvane_input"
   distmap/map_file_test.cpp
   distmap/zoom_search_test.cpp
   distmap/nearest_atom_copy_test.cpp
+  distmap/map_gemmi_test.cpp
 )

@@ -147,7 +147,7 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
     // with -cg the pseudo-atoms, which have taken the first slots.
     std::string nc;
     std::vector<std::string> wb;  // columns 55-66 of each atom
-    const int32_t natoms = flags.cg ? m->params.npseudo : m->params.natoms;
+    const int32_t natoms = flags.cg ? m->atoms.count.npseudo : m->atoms.count.natoms;
     for (int32_t a = 0; a < natoms; ++a) {
       const atom_record& rec = m->atoms.pdbdata[static_cast<std::size_t>(a)];
       const float* x = &m->atoms.coords[3 * static_cast<std::size_t>(a)];
