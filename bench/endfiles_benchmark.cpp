@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     } else if (kind == "nc") {
       write_nearest_channel_file(params, flags, celli, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
     } else {
-      write_expanded_file(params, flags, celli, header, atoms, state);
+      write_expanded_file(flags, celli, header, atoms, state);
     }
   });
   const float cpu = processor_seconds() - t0;

@@ -1,12 +1,8 @@
 // Writing the centre lines of the 1D pipes.
 #include "channels/centre_line_files.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include "common/atom_record.hpp"
 #include "common/formatted_output.hpp"
+#include "common/output_file.hpp"
 #include "common/run_stop.hpp"
 
 namespace porvane {
@@ -31,28 +27,17 @@ std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, fl
 void centre_line_files::write(const std::string& name, const cluster_axis_block& block, int32_t nd,
                               bool aver) {
   if (written_.count(name) != 0) {
-    std::fprintf(stderr, "Warning: centre-line file %s was already written in this run; kept, not written again.\n",
-                 name.c_str());
+    diagnostic("warning: centre-line file " + name + " was already written in this run; kept, not written again");
     return;
   }
-  std::FILE* file = std::fopen(name.c_str(), "wx");  // created new, never overwritten
-  if (file == nullptr) {
-    const int err = errno;
-    io_failure("Cannot create centre-line file " + name + ": " + std::strerror(err));
-  }
+  output_file file(name);
   written_.insert(name);
-  std::string text;
   for (int32_t s = 0; s <= nd; ++s) {
     const std::size_t si = static_cast<std::size_t>(s);
     const auto& x = aver ? block.avercentre[si] : block.deeppoint[si];
-    append_formatted(text, coordinate_record_format,
-                     {"ATOM  ", 5, " O  ", " ", "HOH", "Z", 1, x[0], x[1], x[2], block.slicemax[si],
-                      block.sliceavg[si]},
-                     false);
-    text += '\n';
+    file.record({"ATOM  ", 5, " O  ", " ", "HOH", "Z", 1, {x[0], x[1], x[2]}, block.slicemax[si], block.sliceavg[si]});
   }
-  const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !ok) io_failure("Cannot write centre-line file " + name);
+  file.close();
 }
 
 }  // namespace porvane

@@ -53,8 +53,8 @@ struct run_params {
   float pocketcountcut = 1.0f;   // minimum pocket share of channel points (%)
   float deepcut = 10.0f;         // depth threshold of the porosity scan (Å)
   float clustcountcut = 0.01f;   // minimum cluster share of channel points (fraction)
-  std::string basename;          // input name without directory and last extension
-  std::string dirname;           // directory part of the input name, with final "/"
+  std::string basename{};        // input name without directory and last extension
+  std::string dirname{};         // directory part of the input name, with final "/"
   int32_t ldir = 0;              // trimmed length of dirname
   int32_t lbase = 0;             // trimmed length of basename
   float hfrac = 0.071f;          // hydrogen mass fraction

@@ -7,6 +7,6 @@ set(PORVANE_COMMON_SOURCES
   src/common/fixed_columns.cpp
   src/common/text_file.cpp
   src/common/coordinate_record.cpp
-  src/common/coordinate_file.cpp
+  src/common/output_file.cpp
   src/common/linear_algebra.cpp
 )

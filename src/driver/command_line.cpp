@@ -153,7 +153,7 @@ bool help_requested(const std::vector<std::string>& args, const run_flags& flags
 
 void check_reeb_direction(const run_flags& flags, const run_params& params) {
   if (flags.rb == 1 && (params.reebdir < 1 || params.reebdir > 4))
-    io_failure("porvane: the -rb direction must be 1, 2 or 3, or 4 for all three; got " +
+    io_failure("the -rb direction must be 1, 2 or 3, or 4 for all three; got " +
                std::to_string(params.reebdir));
 }
 

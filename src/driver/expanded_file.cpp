@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-#include "common/coordinate_file.hpp"
+#include "common/output_file.hpp"
 #include "common/limits.hpp"
 #include "common/report_writer.hpp"
 #include "distmap/distance_map.hpp"
 
 namespace porvane {
 
-void write_expanded_file(const run_params& params, const run_flags& flags,
+void write_expanded_file(const run_flags& flags,
                          const crystal_record& celli, const header_store& header,
                          const atom_store& atoms, const run_state& state) {
   report().free(" Writing atoms expanded to complete unit cell ...");
-  coordinate_file file(state.expandedname);
+  output_file file(state.expandedname);
   const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
   for (std::size_t h = 0; h < nheader; ++h) {
     const std::string_view line = header[h].view();

@@ -14,7 +14,7 @@ namespace porvane {
 // NCS operator, each group in atom order, with chain character 64 + s
 // (modulo 256) for operator s. The lines are written as the copies are
 // made. An existing file ends the run with an input/output error.
-void write_expanded_file(const run_params& params, const run_flags& flags,
+void write_expanded_file(const run_flags& flags,
                          const crystal_record& celli, const header_store& header,
                          const atom_store& atoms, const run_state& state);
 

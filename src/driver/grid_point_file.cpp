@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/coordinate_file.hpp"
+#include "common/output_file.hpp"
 #include "common/coordinate_record.hpp"
 #include "common/report_writer.hpp"
 #include "distmap/unit_cell_grid.hpp"
@@ -10,7 +10,7 @@
 namespace porvane {
 namespace {
 
-void write_cryst1(coordinate_file& file, const crystal_record& celli) {
+void write_cryst1(output_file& file, const crystal_record& celli) {
   file.line("('CRYST1',3f9.3,3f7.2,x,a10)", celli.cell[0], celli.cell[1], celli.cell[2],
             celli.cell[3], celli.cell[4], celli.cell[5], "P 1   ");
 }
@@ -23,7 +23,7 @@ void write_grid_point_file(const run_params& params, const crystal_record& celli
                            const std::function<void()>& rerun_cluster_analysis) {
   report().free("Writing each channel gridpoint...");
   if (rerun_cluster_analysis) rerun_cluster_analysis();
-  coordinate_file file(state.gridname);
+  output_file file(state.gridname);
   const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
   for (std::size_t h = 0; h < nheader; ++h) {
     if (header[h].view().substr(0, 5) == "CRYST") write_cryst1(file, celli);

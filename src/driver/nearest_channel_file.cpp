@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/coordinate_file.hpp"
+#include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "distmap/distance_map.hpp"
 #include "driver/nearest_channel_search.hpp"
@@ -13,7 +13,7 @@ void write_nearest_channel_file(const run_params& params, const run_flags& flags
                                 atom_store& atoms, const grid_store& gridi, const run_state& state,
                                 const std::function<void()>& rerun_cluster_analysis) {
   report().free(" Writing atoms with B-factor field containing atom depth, or distance to nearest channel...");
-  coordinate_file file(state.ncname);
+  output_file file(state.ncname);
   if (rerun_cluster_analysis) rerun_cluster_analysis();
   const channel_point_index channels(celli, params.gridsize, gridi);
   // With -cg the residue pseudo-atoms have taken the first slots: the file

@@ -169,7 +169,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
                           rerun_at_channel_cutoff);
   if (flags.nc == 1)
     write_nearest_channel_file(params, flags, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
-  if (flags.ex == 1) write_expanded_file(params, flags, celli, run.header, run.atoms, state);
+  if (flags.ex == 1) write_expanded_file(flags, celli, run.header, run.atoms, state);
 }
 
 // The diagnostic of a stop: on standard error, or as libccp4's own error

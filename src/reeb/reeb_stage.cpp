@@ -3,11 +3,11 @@
 #include <cmath>
 #include <string>
 
+#include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "reeb/find_edges.hpp"
 #include "reeb/find_patches.hpp"
-#include "reeb/new_text_file.hpp"
 
 namespace porvane {
 
@@ -40,7 +40,7 @@ void centre_graph(run_params& params, const run_flags& flags, const cell_frame& 
 }
 
 // The node list, then the edge list coloured by size, then the object.
-void write_direction(new_text_file& script, reeb_direction& graph, int32_t d, int32_t trimlevel,
+void write_direction(output_file& script, reeb_direction& graph, int32_t d, int32_t trimlevel,
                      int32_t top_level, int32_t min, int32_t max) {
   script.line("('nodes',I1,' = [')", d);
   for (reeb_node& node : graph.nodes) {
@@ -95,9 +95,9 @@ void reeb_graph_stage(run_params& params, const run_flags& flags, const cell_fra
                       grid_store& gridi, float maxrad3d, reeb_graph& reebgraph,
                       const std::function<void(float cutoff)>& rerun_cluster_analysis) {
   if (params.reebdir < 1 || params.reebdir > 4)
-    io_failure("porvane: Reeb direction " + std::to_string(params.reebdir) +
+    io_failure("Reeb direction " + std::to_string(params.reebdir) +
                " is not 1, 2, 3 or 4");
-  new_text_file script("reeb_graph.py");
+  output_file script("reeb_graph.py");
   script.line("('from pymol.cgo import *')");
   script.line("('from pymol import cmd')");
 

@@ -1,6 +1,5 @@
 set(PORVANE_REEB_SOURCES
   src/reeb/find_patches.cpp
   src/reeb/find_edges.cpp
-  src/reeb/new_text_file.cpp
   src/reeb/reeb_stage.cpp
 )

@@ -10,7 +10,7 @@
 #include <limits>
 #include <random>
 
-#include "common/coordinate_file.hpp"
+#include "common/output_file.hpp"
 #include "common/coordinate_record.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
@@ -117,11 +117,11 @@ TEST(CoordinateRecord, RandomValuesEqualTheFormatter) {
 // lines cross the buffer's boundary intact; formatted lines go through the
 // report formatter.
 TEST(CoordinateFile, CreatedNewAndWrittenWhole) {
-  const fs::path dir = testing::fresh_directory("coordinate_file");
+  const fs::path dir = testing::fresh_directory("output_file");
   const std::string name = (dir / "out.pdb").string();
   std::string expected;
   {
-    coordinate_file file(name + "   ");  // trailing blanks are not part of the name
+    output_file file(name + "   ");  // trailing blanks are not part of the name
     file.line("('CRYST1',3f9.3,3f7.2,x,a10)", 50.84f, 42.77f, 28.95f, 90.0f, 90.0f, 90.0f, "P 1   ");
     expected += "CRYST1   50.840   42.770   28.950  90.00  90.00  90.00     P 1   \n";
     coordinate_fields f = plain();
@@ -137,7 +137,7 @@ TEST(CoordinateFile, CreatedNewAndWrittenWhole) {
   EXPECT_EQ(testing::read_file(name), expected);
 
   try {
-    coordinate_file again(name);
+    output_file again(name);
     ADD_FAILURE() << "an existing file was opened";
   } catch (const run_stop& stop) {
     EXPECT_EQ(stop.status, io_error);
@@ -145,7 +145,7 @@ TEST(CoordinateFile, CreatedNewAndWrittenWhole) {
   }
   EXPECT_EQ(testing::read_file(name), expected);
   try {
-    coordinate_file nowhere((dir / "no_such_directory" / "x.pdb").string());
+    output_file nowhere((dir / "no_such_directory" / "x.pdb").string());
     ADD_FAILURE() << "a file was created in a missing directory";
   } catch (const run_stop& stop) {
     EXPECT_EQ(stop.status, io_error);

@@ -229,7 +229,7 @@ TEST(CoordinateFiles, GridNearestChannelAndExpandedThroughTheStages) {
   }
 
   const std::string ex_out = quiet([&] {
-    write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state);
+    write_expanded_file(run->flags, *run->celli, run->header, run->atoms, run->state);
   });
   EXPECT_EQ(ex_out, "  Writing atoms expanded to complete unit cell ...\n");
   const auto ex_lines = lines_of(run->state.expandedname);
@@ -258,7 +258,7 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
                           label_by_cutoff(run->gridi, 1000.0f, &calls));
     write_nearest_channel_file(run->params, run->flags, *run->celli, run->atoms, run->gridi, run->state,
                                label_by_cutoff(run->gridi, 1000.0f, &calls));
-    write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state);
+    write_expanded_file(run->flags, *run->celli, run->header, run->atoms, run->state);
   });
   const auto grid_lines = lines_of(run->state.gridname);
   EXPECT_EQ(grid_lines[0], "CRYST1   20.000   20.000   20.000  90.00  90.00  90.00     P 1   ");
@@ -292,7 +292,7 @@ TEST(CoordinateFiles, ExistingFilesStopTheRunUnchanged) {
                                            label_by_cutoff(run->gridi, 1.4f, &calls)); }},
       {"nc", [&] { write_nearest_channel_file(run->params, run->flags, *run->celli, run->atoms, run->gridi, run->state,
                                               label_by_cutoff(run->gridi, 1.4f, &calls)); }},
-      {"expanded", [&] { write_expanded_file(run->params, run->flags, *run->celli, run->header, run->atoms, run->state); }}};
+      {"expanded", [&] { write_expanded_file(run->flags, *run->celli, run->header, run->atoms, run->state); }}};
   for (const auto& [what, stage] : stages) {
     int status = -1;
     std::string message;

@@ -1,4 +1,5 @@
-// A coordinate file: created new, written through one buffer.
+// An output file of the run (coordinate files, centre-line files, the Reeb
+// script): created new, never overwritten, written through one buffer.
 #pragma once
 
 #include <string>
@@ -10,18 +11,18 @@
 
 namespace porvane {
 
-class coordinate_file {
+class output_file {
  public:
   // Creates the file `name` (trailing blanks are not part of the name). A
   // file of that name that exists already, or one that cannot be created,
   // ends the run with an input/output error; an existing file is left as it
   // is.
-  explicit coordinate_file(std::string_view name);
+  explicit output_file(std::string_view name);
   // Writes what is buffered and closes the file, reporting nothing (a run
   // that stops for another reason still closes its files).
-  ~coordinate_file();
-  coordinate_file(const coordinate_file&) = delete;
-  coordinate_file& operator=(const coordinate_file&) = delete;
+  ~output_file();
+  output_file(const output_file&) = delete;
+  output_file& operator=(const output_file&) = delete;
 
   // One coordinate_record line.
   void record(const coordinate_fields& f) {

@@ -1,4 +1,4 @@
-#include "common/coordinate_file.hpp"
+#include "common/output_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,14 +21,14 @@ std::string file_name(std::string_view name) {
 
 }  // namespace
 
-coordinate_file::coordinate_file(std::string_view name)
+output_file::output_file(std::string_view name)
     : name_(file_name(name)), buffer_(buffer_size) {
   fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd_ < 0)
-    io_failure("porvane: cannot create output file '" + name_ + "': " + std::strerror(errno));
+    io_failure("cannot create output file '" + name_ + "': " + std::strerror(errno));
 }
 
-coordinate_file::~coordinate_file() {
+output_file::~output_file() {
   if (fd_ < 0) return;
   std::size_t done = 0;
   while (done < used_) {
@@ -39,25 +39,25 @@ coordinate_file::~coordinate_file() {
   ::close(fd_);
 }
 
-void coordinate_file::write_all(const char* data, std::size_t size) {
+void output_file::write_all(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      io_failure("porvane: cannot write output file '" + name_ + "': " +
+      io_failure("cannot write output file '" + name_ + "': " +
                  std::strerror(n < 0 ? errno : EIO));
     data += n;
     size -= static_cast<std::size_t>(n);
   }
 }
 
-void coordinate_file::drain() {
+void output_file::drain() {
   const std::size_t size = used_;
   used_ = 0;
   write_all(buffer_.data(), size);
 }
 
-void coordinate_file::write_formatted(std::string_view format,
+void output_file::write_formatted(std::string_view format,
                                       const std::vector<report_item>& items) {
   text_.clear();
   append_formatted(text_, format, items, false);
@@ -68,13 +68,13 @@ void coordinate_file::write_formatted(std::string_view format,
   used_ += text_.size();
 }
 
-void coordinate_file::close() {
+void output_file::close() {
   if (fd_ < 0) return;
   drain();
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0)
-    io_failure("porvane: cannot write output file '" + name_ + "': " + std::strerror(errno));
+    io_failure("cannot write output file '" + name_ + "': " + std::strerror(errno));
 }
 
 }  // namespace porvane
