@@ -21,10 +21,9 @@ bool is_pipe(const cluster_record& rec) { return rec.spanpattern.view() != "none
 // needed only when the first does not cross.
 char direction_letter(cluster_geometry& geometry, int32_t k, int d) {
   for (bool wrap : {false, true}) {
-    const sweep_outcome o = geometry.sweep(k, d, wrap);
-    if (o == sweep_outcome::crossed) return static_cast<char>(wrap ? 'a' + d : 'A' + d);
-    if (o == sweep_outcome::no_exit)
-      report().free(" Cluster ", k, " is a pipe but appears to not exit where it entered...");
+    int32_t crossed = 0;
+    check_cell_crossing(geometry, k, d, wrap, crossed);
+    if (crossed == 1) return static_cast<char>(wrap ? 'a' + d : 'A' + d);
   }
   return '.';
 }
@@ -38,6 +37,13 @@ void add_span(cluster_record& rec, char letter) {
 }
 
 }  // namespace
+
+void check_cell_crossing(cluster_geometry& geometry, int32_t k, int d, bool wrap, int32_t& crossed) {
+  const sweep_outcome o = geometry.sweep(k, d, wrap);
+  if (o == sweep_outcome::no_exit)
+    report().free(" Cluster ", k, " is a pipe but appears to not exit where it entered...");
+  crossed = o == sweep_outcome::crossed ? 1 : 0;
+}
 
 void find_clusters_intersecting_cellfaces(const run_flags& flags, cluster_geometry& geometry,
                                           int32_t nclust, cluster_table& chinfo) {

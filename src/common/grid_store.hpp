@@ -47,4 +47,18 @@ inline int32_t wrap_index(int32_t t, int32_t n) {
   return t;
 }
 
+// The wrap of an index triple, component by component.
+inline void overlap(const int32_t t[3], int32_t out[3], const int32_t n[3]) {
+  for (int c = 0; c < 3; ++c) out[c] = wrap_index(t[c], n[c]);
+}
+
+// The grid triple of slice p = (axis d, slice s) at the in-plane indices a
+// and b: d = 1 gives (s, a, b), d = 2 gives (a, s, b), d = 3 gives (a, b, s);
+// any other axis leaves out as it is.
+inline void assign_axes(const int32_t p[2], int32_t out[3], int32_t a, int32_t b) {
+  if (p[0] == 1) out[0] = p[1], out[1] = a, out[2] = b;
+  if (p[0] == 2) out[0] = a, out[1] = p[1], out[2] = b;
+  if (p[0] == 3) out[0] = a, out[1] = b, out[2] = p[1];
+}
+
 }  // namespace porvane

@@ -16,6 +16,21 @@ namespace porvane {
 
 namespace {
 
+// Sets ichain (0-based) to the last chain entry whose identifier is `id`;
+// keeps it when no entry has it yet.
+void find_chain_entry(const crystal_record& celli, const fixed_text<1>& id, int32_t& ichain) {
+  for (int32_t e = 0; e < celli.nchains; ++e)
+    if (celli.chain[e].id == id.view()) ichain = e;
+}
+
+// Index of `resname` among the SEQRES names of `entry`, -1 when absent.
+int32_t seqres_name_index(const chain_entry& entry, const fixed_text<3>& resname) {
+  const int32_t nres = stored_count(entry.nres, maxseqres);
+  for (int32_t r = 0; r < nres; ++r)
+    if (entry.seqres[r] == resname.view()) return r;
+  return -1;
+}
+
 // Radius of a pseudo-atom beyond the spread of its residue (Å).
 constexpr float pseudo_atom_margin = 1.6f;
 
@@ -99,14 +114,8 @@ struct atom_read {
   // SEQRES list. Only HETATM records ask for the list: for them the answer
   // decides between atom and heteroatom.
   bool lookup_seqres(const atom_record& atom) {
-    for (int32_t e = 0; e < celli.nchains; ++e)
-      if (celli.chain[e].id == atom.chainid.view()) ichain = e;
-    if (!(atom.recname == "HETATM")) return false;
-    const chain_entry& entry = celli.chain[ichain];
-    const int32_t nres = stored_count(entry.nres, maxseqres);
-    for (int32_t r = 0; r < nres; ++r)
-      if (entry.seqres[r] == atom.resname.view()) return true;
-    return false;
+    find_chain_entry(celli, atom.chainid, ichain);
+    return atom.recname == "HETATM" && seqres_name_index(celli.chain[ichain], atom.resname) >= 0;
   }
 
   // An ATOM record, or a HETATM record of a SEQRES residue: B statistics,
@@ -285,6 +294,15 @@ void read_atoms(const std::string& pdbname, const run_params& params, atom_store
   }
 
   if (flags.cg != 0 && n > 0) coarse_grain(atoms, static_cast<std::size_t>(n));
+}
+
+void get_chres(const std::vector<atom_record>& pdbdata, int32_t i, const crystal_record& celli,
+               int32_t& ichain, fixed_text<3>& resname, int32_t& found) {
+  const atom_record& atom = pdbdata[static_cast<std::size_t>(i - 1)];
+  find_chain_entry(celli, atom.chainid, ichain);
+  const int32_t r = seqres_name_index(celli.chain[ichain], atom.resname);
+  found = r >= 0 ? 1 : 0;
+  if (r >= 0) resname = celli.chain[ichain].seqres[r];
 }
 
 }  // namespace porvane

@@ -26,7 +26,7 @@ void find_edges(const run_params& params, const run_flags& flags, const grid_sto
       const int32_t s = gridi.patch[upper.at(p, q)];
       if (s == -1) continue;
       if (verbose) {
-        int32_t a[3], b[3];
+        int32_t a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
         lower.point(p, q, a);
         upper.point(p, q, b);
         report().free("Testing ", r, s, graph.node(r).id, graph.node(s).id, a[0], a[1], a[2], b[0],

@@ -106,7 +106,7 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
         counts.push_back(0);
       }
       gridi.patch[g] = label;
-      int32_t ijk[3];
+      int32_t ijk[3] = {0, 0, 0};
       float xyz[3];
       s.point(p, q, ijk);
       products.position(ijk, xyz);
@@ -132,6 +132,47 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
   if (verbose)
     report().free("Thus far,", graph.nnodes(), " patches (nodes) have been found. Current level :",
                   lev);
+}
+
+void find_straddling_patches(const run_params& params, const cell_frame& celli,
+                             const grid_store& gridi, const reeb_graph& reebgraph,
+                             const int32_t slicepos[2], std::vector<reeb_node>& images,
+                             int32_t& count) {
+  const slice_layout s = slice_layout::of(gridi, slicepos[0], slicepos[1]);
+  const int32_t d = slicepos[0];
+  const int axis_p = d == 1 ? 1 : 0, axis_q = d == 3 ? 1 : 2;  // cell axes of p and q
+  const reeb_direction& graph = reebgraph.along(params.reebdir);
+  images.clear();
+  // The point (p, q) on a face line and the side it looks across: the
+  // neighbour one step beyond the face along in-plane axis `along` (0: p).
+  auto look_across = [&](int32_t p, int32_t q, int along, int side) {
+    if (gridi.patch[s.at(p, q)] == -1) return;
+    const int32_t n = along == 0 ? s.np : s.nq;
+    const int32_t beyond = wrap_index(side < 0 ? -1 : n + 1, n);
+    if (beyond < 0 || beyond > n) return;  // an axis of no intervals has no point across
+    const int32_t label = along == 0 ? gridi.patch[s.at(beyond, q)] : gridi.patch[s.at(p, beyond)];
+    if (label < 1 || label > graph.nnodes()) return;
+    float base[3] = {0.0f, 0.0f, 0.0f};
+    base[along == 0 ? axis_p : axis_q] = static_cast<float>(side);
+    for (const reeb_node& image : images)
+      if (image.id == label && image.base[0] == base[0] && image.base[1] == base[1] && image.base[2] == base[2])
+        return;
+    const reeb_node& node = graph.node(label);
+    reeb_node image;
+    image.id = label;
+    float f[3];
+    to_fcoords(celli, node.xyz, f);
+    for (int c = 0; c < 3; ++c) image.base[c] = base[c], f[c] = f[c] + base[c];
+    frac_to_real(celli, f, image.xyz);
+    image.level = static_cast<float>(slicepos[1]);
+    image.npoints = node.npoints;
+    images.push_back(image);
+  };
+  for (int32_t q = 0; q <= s.nq; ++q) look_across(0, q, 0, -1);
+  for (int32_t q = 0; q <= s.nq; ++q) look_across(s.np, q, 0, 1);
+  for (int32_t p = 0; p <= s.np; ++p) look_across(p, 0, 1, -1);
+  for (int32_t p = 0; p <= s.np; ++p) look_across(p, s.nq, 1, 1);
+  count = static_cast<int32_t>(images.size());
 }
 
 }  // namespace porvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "common/cell_frame.hpp"
 #include "common/grid_store.hpp"
@@ -29,5 +30,17 @@ inline bool patch_member(int32_t clust, int32_t clusternum) {
 void find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
                   grid_store& gridi, int32_t clusternum, const int32_t slicepos[2],
                   reeb_graph& reebgraph);
+
+// Image nodes of the patches that continue across a face of slice slicepos
+// (no stage uses them): for every labelled point on the lines p = 0, p = n_p,
+// q = 0, q = n_q (in this order, the other index rising), the point across
+// that face (index -1 or n + 1, wrapped) with a label: an image of that
+// node translated by one cell away from the face (-1 at index 0, +1 at n),
+// once per node and face. The images are returned in `images` (count =
+// their number); the direction record is not changed.
+void find_straddling_patches(const run_params& params, const cell_frame& celli,
+                             const grid_store& gridi, const reeb_graph& reebgraph,
+                             const int32_t slicepos[2], std::vector<reeb_node>& images,
+                             int32_t& count);
 
 }  // namespace porvane

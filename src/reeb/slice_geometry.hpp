@@ -41,9 +41,8 @@ struct slice_layout {
   }
   // Grid indices (i, j, k) of the in-plane point (p, q).
   void point(int32_t p, int32_t q, int32_t ijk[3]) const {
-    ijk[0] = d == 1 ? lev : p;
-    ijk[1] = d == 1 ? p : (d == 2 ? lev : q);
-    ijk[2] = d == 3 ? lev : q;
+    const int32_t slicepos[2] = {d, lev};
+    assign_axes(slicepos, ijk, p, q);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "input/header_reader.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -57,6 +58,39 @@ TEST(AtomReader, StoreNeverGrowsBeyondItsLimit) {
                                   static_cast<int64_t>(atoms.pdbdata.size()), static_cast<int64_t>(atoms.coords.size())}),
             (std::vector<int64_t>{6, 6, 4, 4, 4, 12}));
   EXPECT_FLOAT_EQ(celli->chain[0].centroid[0], 3.5f);  // all six CA atoms
+}
+
+// The reader's chain lookup and SEQRES test as a routine of its own: ALA and
+// MSE are in chain A's SEQRES, LIG and HOH are not; a chain identifier no
+// entry has keeps the entry of the lookup before.
+TEST(AtomReader, ChainAndSeqresLookupOfASlot) {
+  auto celli = std::make_unique<crystal_record>();
+  header_store header;
+  int32_t nheader = 0;
+  run_flags flags;
+  flags.ha = 1;
+  run_params params;
+  atom_store atoms;
+  const std::string path = std::string(PORVANE_TEST_DATA) + "/atoms/hetero.pdb";
+  testing::captured_report([&] {
+    read_header(path, *celli, header, nheader, flags, params);
+    read_atoms(path, params, atoms, flags, *celli);
+  });
+  ASSERT_EQ(atoms.pdbdata.size(), 5u);
+  const int32_t want[5] = {1, 1, 0, 0, 1};
+  for (int32_t i = 1; i <= 5; ++i) {
+    int32_t ichain = 7, found = -1;
+    fixed_text<3> resname{"---"};
+    get_chres(atoms.pdbdata, i, *celli, ichain, resname, found);
+    EXPECT_EQ(ichain, 0) << i;
+    EXPECT_EQ(found, want[i - 1]) << i;
+    EXPECT_EQ(resname.view(), found ? atoms.pdbdata[static_cast<std::size_t>(i - 1)].resname.view() : "---") << i;
+  }
+  atoms.pdbdata[0].chainid = "Q";
+  int32_t ichain = 7, found = -1;
+  fixed_text<3> resname{"---"};
+  get_chres(atoms.pdbdata, 1, *celli, ichain, resname, found);
+  EXPECT_EQ(ichain, 7);
 }
 
 }  // namespace

@@ -188,3 +188,66 @@ TEST(ReebFinders, MoveNodeByWholeCells) {
 
 }  // namespace
 }  // namespace porvane
+
+namespace porvane {
+namespace {
+
+// The grid conventions of a slice: the index wrap of a triple and the triple
+// of (axis, slice) and two in-plane indices.
+TEST(SliceConventions, OverlapAndAssignAxes) {
+  const int32_t n[3] = {20, 10, 5}, t[3] = {-1, 11, 5};
+  int32_t out[3];
+  overlap(t, out, n);
+  EXPECT_EQ(std::vector<int32_t>(out, out + 3), (std::vector<int32_t>{19, 1, 5}));
+  const std::vector<std::vector<int32_t>> want = {{7, 3, 4}, {3, 7, 4}, {3, 4, 7}, {9, 9, 9}};
+  for (int32_t d = 1; d <= 4; ++d) {
+    const int32_t slicepos[2] = {d, 7};
+    int32_t ijk[3] = {9, 9, 9};
+    assign_axes(slicepos, ijk, 3, 4);
+    EXPECT_EQ(std::vector<int32_t>(ijk, ijk + 3), want[static_cast<std::size_t>(d - 1)]) << d;
+  }
+}
+
+// A patch that runs across the face p = 0 of a slice (it holds points at
+// p = 0 and p = n_p) and another across q = n_q: one image each per face
+// it crosses, once per node and face, moved by one cell away from the face.
+TEST(ReebFinders, StraddlingPatchesGiveImagesAcrossTheFaces) {
+  grid_store g = test::empty_grid(4, 6, 6);
+  const std::vector<int32_t> labels =
+      test::labels_at(g, {{2, 0, 1}, {2, 1, 1}, {2, 5, 1}, {2, 6, 1}, {2, 3, 6}, {2, 3, 0}, {2, 3, 5}});
+  g.clust = labels;
+  const cell_frame frame = test::make_frame(10, 14, 14, 90, 90, 90);
+  run_params params;
+  params.gridsize = 2.0f;
+  params.reebdir = 1;
+  reeb_graph rg;
+  const int32_t slicepos[2] = {1, 2};
+  testing::captured_report([&] { find_patches(params, frame, run_flags{}, g, 1, slicepos, rg); });
+  const reeb_direction& graph = rg.along(1);
+  // In scan order of (p, q) = (j, k): 1 (0..1, 1), 2 (3, 0), 3 (3, 5..6), 4 (5..6, 1).
+  ASSERT_EQ(graph.nnodes(), 4);
+  std::vector<reeb_node> images;
+  int32_t count = -1;
+  find_straddling_patches(params, frame, g, rg, slicepos, images, count);
+  // p = 0 line: node 1 sees node 4 across (p = -1 -> 5): image of 4 at -b.
+  // p = n line: node 4 sees node 1 across (p = 7 -> 1): image of 1 at +b.
+  // q = 0 line: node 2 sees node 3 across (q = -1 -> 5): image of 3 at -c.
+  // q = n line: node 3 looks across to (3, 1), which is empty: none.
+  ASSERT_EQ(count, 3);
+  const int32_t ids[3] = {4, 1, 3};
+  const float bases[3][3] = {{0, -1, 0}, {0, 1, 0}, {0, 0, -1}};
+  for (int m = 0; m < 3; ++m) {
+    const reeb_node& image = images[static_cast<std::size_t>(m)];
+    const reeb_node& node = graph.node(ids[m]);
+    EXPECT_EQ(image.id, ids[m]);
+    EXPECT_EQ(std::vector<float>(image.base, image.base + 3), std::vector<float>(bases[m], bases[m] + 3));
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(image.xyz[c], node.xyz[c] + 14.0f * bases[m][c], 1e-4) << m;
+    EXPECT_EQ(image.level, 2.0f);
+    EXPECT_EQ(image.npoints, node.npoints);
+    EXPECT_EQ(image.nconn, 0);
+  }
+  EXPECT_EQ(graph.nnodes(), 4);
+}
+
+}  // namespace
+}  // namespace porvane
