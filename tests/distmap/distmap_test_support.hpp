@@ -16,15 +16,10 @@
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
 #include "common/linear_algebra.hpp"
-#include "support/report_cases.hpp"
+#include "support/captured_report.hpp"
+#include "support/run_program.hpp"
 
 namespace porvane::test {
-
-// Runs f with standard output captured; returns what the report wrote.
-template <class F>
-std::string quiet(F&& f) {
-  return testing::captured_report(std::forward<F>(f));
-}
 
 // A crystal read from a CRYST1 record (cell in Å and degrees, space group)
 // and MTRIX records (rotations by an angle about (1, 1, 1), given-flags) as a

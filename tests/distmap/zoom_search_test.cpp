@@ -113,7 +113,7 @@ std::pair<std::vector<zoom_pass>, std::string> compare_zoom(const run_params& pa
   std::vector<zoom_pass> fast;
   run_params p = params;
   int32_t gridmax[3], deepgrid[3] = {0, 0, 0};
-  const std::string lines = test::quiet([&] { EXPECT_TRUE(zoom_passes(p, flags, celli, atoms, gridmax, deepgrid, fast)); });
+  const std::string lines = testing::captured_report([&] { EXPECT_TRUE(zoom_passes(p, flags, celli, atoms, gridmax, deepgrid, fast)); });
   EXPECT_EQ(fast.size(), 6u) << what;
   EXPECT_EQ(p.gridsize, 0.5f) << what;
   for (std::size_t i = 0; i < std::min(fast.size(), literal.size()); ++i) {
@@ -222,7 +222,7 @@ TEST(ZoomSearch, NextBox) {
 
 // The table lines of the passes, as the program writes them.
 std::string table_of(const std::vector<zoom_pass>& passes, const atom_store& atoms) {
-  return test::quiet([&] {
+  return testing::captured_report([&] {
     for (const zoom_pass& p : passes) write_zoom_line(p, atoms);
   });
 }
@@ -245,7 +245,7 @@ TEST(ZoomSearch, RealStructuresEndToEnd) {
       const std::size_t head = run.out.find(" Zooming...performing binary search");
       ASSERT_NE(head, std::string::npos) << name;
       const auto s = testing::load_structure((dir / name).string(), run_flags{.ca = ca}, run_params{},
-                                             [](auto&& f) { test::quiet(f); });
+                                             [](auto&& f) { testing::captured_report(f); });
       const std::string expected =
           " Zooming...performing binary search to find maximum distance to protein -- under development\n"
           " Gridsize (Å)             Grid Coords           Coords        Max Dist   Residue      Atname  NCS Op   Symm Op\n" +

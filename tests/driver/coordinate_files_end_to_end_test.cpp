@@ -26,7 +26,7 @@ std::string expanded_reference(const std::vector<std::string>& args, const std::
   run_params params;
   run_state state;
   read_command_line(args, flags, params, state);
-  const auto run = testing::load_structure(path, flags, params, [](auto&& f) { test::quiet(f); });
+  const auto run = testing::load_structure(path, flags, params, [](auto&& f) { testing::captured_report(f); });
   const crystal_record* celli = run->celli.get();
   std::string text;
   for (int32_t h = 0; h < run->state.nheader; ++h) {

@@ -105,7 +105,7 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
     const crystal_record& celli = *m->celli;
     grid_store& g = m->gridi;
     const float gs = m->params.gridsize;
-    const std::string rows = test::quiet([&] {
+    const std::string rows = testing::captured_report([&] {
       cluster_table chinfo;
       cluster_counts counts;
       channel_results results;

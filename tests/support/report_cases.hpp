@@ -18,6 +18,7 @@ struct report_case {
   std::vector<std::string> options;  // options before the input name
   std::string expected;              // expected report, relative to tests/data; empty: none
   int status = 0;                    // expected exit status
+  std::string files = "";            // a folder of tests/data whose files the run must write alike
 };
 
 // The figures of processor time and the estimates made from it.
@@ -30,19 +31,20 @@ inline std::string mask_times(std::string report) {
   return report;
 }
 
-// Runs each case and compares its report (from the first line that starts
-// with `from`, over the expected file's length, when `from` is given) with
-// the expected file. Returns the results in case order.
+// Runs each case in a fresh directory and compares its report (from the
+// first line that starts with `from`, over the expected file's length, when
+// `from` is given) and its files with the expected ones. Returns the results
+// in case order.
 inline std::vector<program_result> expect_reports(const std::string& name,
                                                   const std::vector<report_case>& cases,
                                                   const std::string& from = "") {
   namespace fs = std::filesystem;
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-  const fs::path dir = fresh_directory(name);
   std::vector<program_result> results;
   for (const report_case& c : cases) {
+    const fs::path dir = fresh_directory(name);
     const fs::path input = fs::path(c.pdb).filename();
-    fs::copy_file(data + c.pdb, dir / input, fs::copy_options::overwrite_existing);
+    fs::copy_file(data + c.pdb, dir / input);
     std::vector<std::string> args = c.options;
     args.push_back(input.string());
     program_result run = run_program(PORVANE_BINARY, args, dir);
@@ -57,9 +59,21 @@ inline std::vector<program_result> expect_reports(const std::string& name,
       }
       EXPECT_EQ(mask_times(report), mask_times(expected)) << c.expected;
     }
+    if (!c.files.empty()) {  // the same files, but for the input and the map
+      std::vector<std::string> written, wanted;
+      for (const auto& f : fs::directory_iterator(dir))
+        if (f.path().filename() != input && f.path().extension() != ".map")
+          written.push_back(f.path().filename().string());
+      for (const auto& f : fs::directory_iterator(data + c.files)) {
+        wanted.push_back(f.path().filename().string());
+        EXPECT_EQ(read_file(dir / f.path().filename()), read_file(f.path())) << f.path();
+      }
+      std::sort(written.begin(), written.end()), std::sort(wanted.begin(), wanted.end());
+      EXPECT_EQ(written, wanted) << c.files;
+    }
     results.push_back(std::move(run));
+    fs::remove_all(dir);
   }
-  fs::remove_all(dir);
   return results;
 }
 

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,26 @@ inline std::string read_file(const std::filesystem::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+inline int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// The grid size a report says its run used.
+inline float grid_size_used(const std::string& report) {
+  std::smatch used;
+  if (!std::regex_search(report, used, std::regex("Gridsize used: +([0-9.]+)"))) return 0.0f;
+  return std::stof(used[1]);
 }
 
 // Limits of a run: wall seconds before it is ended (SIGALRM), processor
