@@ -1,20 +1,13 @@
 // Scripts of the stage run in PyMOL (Debian's python3-pymol, no window): the
 // object 'reebgraph' must hold one state per direction built with as many
 // spheres and line vertices as the trimmed graph has shown nodes and drawn
-// edges. The checker reads the CGO back from PyMOL and also derives the
-// counts from the run's verbose report.
+// edges. The checker reads the CGO back from PyMOL.
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 #include "reeb_test_support.hpp"
 
 namespace porvane {
 namespace {
-
-namespace fs = std::filesystem;
-
-const std::string checker = std::string(PORVANE_TEST_DATA) + "/../reeb/check_reeb_script.py";
 
 struct pymol_case {
   const char* what;
@@ -51,27 +44,9 @@ TEST(ReebPymolEndToEnd, ScriptsLoadWithTheExpectedCounts) {
     flags.vb = 2;
     const test::stage_result r = test::run_stage(g, labels, params, flags, c.nwalks == 0 ? tube_frame : random_frame);
     ASSERT_EQ(r.status, 0) << r.message;
-    const fs::path dir = testing::fresh_directory("reeb_pymol");
-    std::ofstream(dir / "reeb_graph.py", std::ios::binary) << r.script;
-    std::ofstream(dir / "report.txt", std::ios::binary) << r.report;
-
-    std::vector<std::string> args = {checker, "reeb_graph.py", "--trim", std::to_string(c.trim), "--report",
-                                     "report.txt", "--expect"};
-    int32_t drawn = 0;
-    for (int32_t d = (c.dir == 4 ? 1 : c.dir); d <= (c.dir == 4 ? 3 : c.dir); ++d) {
-      const reeb_direction& graph = r.graph.along(d);
-      int32_t spheres = 0, lines = 0;
-      for (const reeb_node& n : graph.nodes) spheres += n.shown;
-      for (const reeb_edge& e : graph.edges) lines += graph.node(e.node1).shown && graph.node(e.node2).shown;
-      args.push_back(std::to_string(d) + ":" + std::to_string(spheres) + ":" + std::to_string(2 * lines));
-      drawn += spheres + lines;
-    }
-    EXPECT_EQ(drawn > 0, c.cluster != 7) << c.what;
-    const testing::program_result run = testing::run_program("/usr/bin/python3", args, dir);
-    EXPECT_EQ(run.status, 0) << c.what << "\n" << run.out << run.err
-                             << (run.status == 127 ? "\n(is python3-pymol installed? scripts/setup.sh installs it)" : "");
-    EXPECT_NE(run.out.find("reebgraph: state"), std::string::npos) << c.what << "\n" << run.out << run.err;
-    fs::remove_all(dir);
+    const auto [run, spheres, lines] = test::check_in_pymol(r.script, r.graph, c.dir == 4 ? "123" : std::to_string(c.dir));
+    EXPECT_EQ(spheres + lines > 0, c.cluster != 7) << c.what;
+    EXPECT_EQ(run.status, 0) << c.what << "\n" << run.out << run.err;
   }
 }
 

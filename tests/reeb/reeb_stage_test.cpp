@@ -1,7 +1,7 @@
 // The Reeb-graph stage end to end on synthetic grids: report lines and
 // script text (one case checked by hand line by line), the order of the
 // cluster rerun, colours, trimming, centring, directions without nodes,
-// overflowing report fields and the stop on an existing script.
+// overflowing report fields. The stop on an existing script: reeb_real_runs_test.cpp.
 #include <gtest/gtest.h>
 
 #include "reeb_test_support.hpp"
@@ -189,17 +189,6 @@ TEST(ReebStageEndToEnd, EmptyAndWideGraphs) {
             std::string::npos)
       << wide.report;
   EXPECT_EQ(wide.graph.along(3).nnodes(), 36 * 36);
-}
-
-// An existing script stops the run before any line of the stage and is
-// left as it was; the cluster analysis is not rerun.
-TEST(ReebStageEndToEnd, ExistingScriptStopsTheRun) {
-  const test::stage_result r = run_stage(tube, tube_labels(), reeb_params(4, 0.0f), run_flags{}, cube, 2.0f, "keep me\n");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.message.find("'reeb_graph.py': File exists"), std::string::npos) << r.message;
-  EXPECT_EQ(r.report, "");
-  EXPECT_TRUE(r.cutoffs.empty());
-  EXPECT_EQ(r.script, "keep me\n");
 }
 
 }  // namespace
