@@ -1,6 +1,6 @@
 // The expanded-coordinates file written by the program, against the same
 // file made here from the structure as a run loads it, line by line; a small
-// file with thirty operators checked by hand; the stop on an existing file.
+// file with thirty operators checked by hand.
 #include <gtest/gtest.h>
 
 #include "common/report_writer.hpp"
@@ -94,22 +94,6 @@ TEST(ExpandedFile, ThirtyOperatorsByHand) {
   const auto run = run_program(PORVANE_BINARY, {"-nm", "-ex", "-re", "5.0", "thirty_operators.pdb"}, dir);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(read_file(dir / "thirty_operators_expanded.pdb"), read_file(data + "thirty_operators_expanded.pdb"));
-  fs::remove_all(dir);
-}
-
-// An expanded file that exists already: status 2, a message naming it, the
-// file as it was, and the map of the earlier stage kept.
-TEST(ExpandedFile, ExistingFileStopsTheRun) {
-  const fs::path dir = fresh_directory("expanded_exists");
-  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb", dir / "1ubq.pdb");
-  std::ofstream(dir / "1ubq_expanded.pdb") << "an earlier file\n";
-  const auto run = run_program(PORVANE_BINARY, {"-ex", "-re", "4.0", "1ubq.pdb"}, dir);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("1ubq_expanded.pdb': File exists"), std::string::npos) << run.err;
-  EXPECT_EQ(read_file(dir / "1ubq_expanded.pdb"), "an earlier file\n");
-  EXPECT_GT(fs::file_size(dir / "1ubq_channel_4.0.map"), 1024u);
-  const std::string tail = "  Writing atoms expanded to complete unit cell ...\n";
-  EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
   fs::remove_all(dir);
 }
 

@@ -10,11 +10,10 @@
 // existing-file stop.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "channels/literal_stages.hpp"
 #include "common/coordinate_record.hpp"
 #include "nearest_channel_literal.hpp"
+#include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -38,16 +37,9 @@ std::vector<std::string> with(const std::string& pdb, std::vector<std::string> o
   return options;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // The first line where two texts differ, for the failure message.
 std::string first_difference(const std::string& got, const std::string& want) {
-  const auto a = lines_of(got), b = lines_of(want);
+  const auto a = testing::lines_of(got), b = testing::lines_of(want);
   for (std::size_t l = 0; l < std::max(a.size(), b.size()); ++l) {
     const std::string x = l < a.size() ? a[l] : "(none)", y = l < b.size() ? b[l] : "(none)";
     if (x != y) return "line " + std::to_string(l + 1) + ":\n  got  " + x + "\n  want " + y;
@@ -95,27 +87,14 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
 
     // The labels at the channel cutoff and the rows they print, by the
     // literal labelling on the structure's map.
-    run_flags flags;
-    run_params params;
-    run_state state;
-    read_command_line(args, flags, params, state);
-    std::smatch used;
-    ASSERT_TRUE(std::regex_search(run.out, used, std::regex("Gridsize used: +([0-9.]+)")));
-    auto m = test::load_real_map((dir / input).string(), std::stof(used[1]), flags, params);
+    auto m = testing::load_with_map((dir / input).string(), testing::grid_size_used(run.out), args);
+    const run_flags& flags = m->flags;
     const crystal_record& celli = *m->celli;
     grid_store& g = m->gridi;
     const float gs = m->params.gridsize;
-    const std::string rows = testing::captured_report([&] {
-      cluster_table chinfo;
-      cluster_counts counts;
-      channel_results results;
-      centre_line_files files;
-      int32_t nclust = 0;
-      literal::find_clusters(flags, m->params, m->params.channel_cutoff, g, chinfo, nclust);
-      const analysis_setup s = test::setup_for(g, celli, gs);
-      literal::geometry shapes(g, s.grid);
-      analyze_clusters(flags, m->params, m->params.channel_cutoff, s, shapes, chinfo, nclust, counts, results, files);
-    });
+    channel_context chan;
+    const std::string rows = testing::captured_report(
+        [&] { literal::analysis(flags, m->params, celli, g, m->params.channel_cutoff, chan); });
     ASSERT_FALSE(rows.empty());
     EXPECT_NE(base.out.find(rows), std::string::npos) << c.pdb << ": the loop's rows at the channel cutoff\n" << rows;
     EXPECT_EQ(mask_times(run.out), mask_times(base.out) + cm_line + rows + nc_line + rows + ex_line) << c.pdb;
@@ -128,7 +107,7 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
                                                                       celli.cell[3], celli.cell[4], celli.cell[5], "P 1   "}) +
                        "\n";
     const std::string cryst = grid;
-    for (const std::string& l : lines_of(pdb_text.substr(0, pdb_text.find("\nATOM"))))
+    for (const std::string& l : testing::lines_of(pdb_text.substr(0, pdb_text.find("\nATOM"))))
       if (l.rfind("CRYST", 0) == 0) grid += cryst;
     const atom_record& first = m->atoms.pdbdata.front();
     for (int32_t i = 0; i <= g.n[0]; ++i)
@@ -162,10 +141,10 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
     EXPECT_TRUE(nc_file == nc) << c.pdb << " nearest-channel file, " << first_difference(nc_file, nc);
 
     // The expanded file of the same run without -nc, with -nc's W and B.
-    const auto plain = lines_of(plain_expanded), expanded = lines_of(read_file(dir / (c.pdb + "_expanded.pdb")));
+    const auto plain = testing::lines_of(plain_expanded), expanded = testing::lines_of(read_file(dir / (c.pdb + "_expanded.pdb")));
     ASSERT_EQ(expanded.size(), plain.size()) << c.pdb;
     std::size_t header = 0;  // the header lines: before the first ATOM line, without REMARK 285
-    for (const std::string& l : lines_of(pdb_text.substr(0, pdb_text.find("\nATOM") + 1)))
+    for (const std::string& l : testing::lines_of(pdb_text.substr(0, pdb_text.find("\nATOM") + 1)))
       header += l.rfind("REMARK 285", 0) != 0;
     int32_t changed = 0;
     for (std::size_t l = 0; l < plain.size(); ++l) {
