@@ -13,7 +13,6 @@
 #include "common/cell_frame.hpp"
 #include "distmap/distmap_test_support.hpp"
 #include "common/grid_store.hpp"
-#include "common/run_stop.hpp"
 #include "reeb/reeb_stage.hpp"
 #include "support/captured_report.hpp"
 #include "support/run_program.hpp"
@@ -61,43 +60,33 @@ inline std::vector<int32_t> labels_at(const grid_store& g, const std::vector<std
   return clust;
 }
 
-// What one run of the stage left: its stop, report and script, the cutoffs
-// the cluster analysis was asked for, the graph and the settings after it.
+// What one run of the stage left: its report and script, the graph and the
+// settings after it.
 struct stage_result {
-  int status = 0;
-  std::string message, report, script;  // script: empty when there is none
-  std::vector<float> cutoffs;
+  std::string report, script;
   reeb_graph graph;
   run_params params;
 };
 
-// Runs the stage in a fresh directory (holding `existing` as reeb_graph.py
-// when given) on a copy of `grid`. The stand-in cluster analysis writes
-// `labels` into gridi.clust and prints one line with the cutoff.
+// Runs the stage in a fresh directory on a copy of `grid`. The stand-in
+// cluster analysis writes `labels` into gridi.clust and prints one line
+// with the cutoff.
 inline stage_result run_stage(const grid_store& grid, const std::vector<int32_t>& labels, const run_params& params,
-                              const run_flags& flags, const cell_frame& frame, float maxrad3d = 0.0f,
-                              const std::string& existing = "") {
+                              const run_flags& flags, const cell_frame& frame) {
   namespace fs = std::filesystem;
   stage_result res;
   res.params = params;
   grid_store g = grid;
   const fs::path dir = testing::fresh_directory("reeb_stage"), home = fs::current_path();
-  if (!existing.empty()) std::ofstream(dir / "reeb_graph.py") << existing;
   fs::current_path(dir);
   res.report = testing::captured_report([&] {
-    try {
-      reeb_graph_stage(res.params, flags, frame, g, maxrad3d, res.graph, [&](float cutoff) {
-        res.cutoffs.push_back(cutoff);
-        g.clust = labels;
-        report().free("stand-in cluster analysis at", cutoff);
-      });
-    } catch (const run_stop& stop) {
-      res.status = stop.status;
-      res.message = stop.message;
-    }
+    reeb_graph_stage(res.params, flags, frame, g, 0.0f, res.graph, [&](float cutoff) {
+      g.clust = labels;
+      report().free("stand-in cluster analysis at", cutoff);
+    });
   });
   fs::current_path(home);
-  if (fs::exists(dir / "reeb_graph.py")) res.script = testing::read_file(dir / "reeb_graph.py");
+  res.script = testing::read_file(dir / "reeb_graph.py");
   fs::remove_all(dir);
   return res;
 }
