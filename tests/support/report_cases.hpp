@@ -16,9 +16,10 @@ namespace porvane::testing {
 struct report_case {
   std::string pdb;                   // input, relative to tests/data
   std::vector<std::string> options;  // options before the input name
-  std::string expected;              // expected report, relative to tests/data; empty: none
+  std::string expected = "";         // expected report, relative to tests/data; empty: none
   int status = 0;                    // expected exit status
   std::string files = "";            // a folder of tests/data whose files the run must write alike
+  std::string message = "";         // a text standard error must hold
 };
 
 // The figures of processor time and the estimates made from it.
@@ -49,6 +50,7 @@ inline std::vector<program_result> expect_reports(const std::string& name,
     args.push_back(input.string());
     program_result run = run_program(PORVANE_BINARY, args, dir);
     EXPECT_EQ(run.status, c.status) << c.pdb << " " << c.expected << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << "\n" << run.err;
     if (!c.expected.empty()) {
       const std::string expected = read_file(data + c.expected);
       std::string report = run.out;

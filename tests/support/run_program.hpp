@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -39,6 +40,14 @@ inline int count_of(const std::string& text, const std::string& what) {
   int n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+// Word n (1-based) of a map file of this machine's byte order.
+template <class T = int32_t>
+T map_word(const std::string& map, std::size_t n) {
+  T v;
+  std::memcpy(&v, map.data() + 4 * (n - 1), 4);
+  return v;
 }
 
 // The grid size a report says its run used.
