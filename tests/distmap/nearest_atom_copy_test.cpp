@@ -22,13 +22,7 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
   for (const auto& [cell, group, ncs, gridsize] : crystals) {
     const auto celli = test::make_crystal(cell, group, ncs, {0.13f, -0.07f, 0.21f});
     atom_store atoms;
-    std::uniform_real_distribution<float> u(-0.2f, 1.2f), r(1.0f, 2.2f);
-    for (int a = 0; a < 25; ++a) {
-      const float f[3] = {u(rng), u(rng), u(rng)};
-      float x[3];
-      frac_to_real(*celli, f, x);
-      test::add_atom(atoms, x, r(rng));
-    }
+    test::add_random_atoms(atoms, *celli, 25, {-0.2f, 1.2f}, {1.0f, 2.2f}, rng);
     run_params params;
     atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
     params.gridsize = gridsize;

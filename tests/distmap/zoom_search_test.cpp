@@ -170,17 +170,10 @@ TEST(ZoomSearch, EqualsTheLiteralSearch) {
                                   {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f}),
                      5 + static_cast<int>(u(rng) * 60), -1.2f, 2.2f, {}});
   }
-  const char* names[3][2] = {{" CA ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
   for (const zoom_case& c : cases) {
     atom_store atoms;
-    std::uniform_real_distribution<float> uf(c.flo, c.fhi), ur(1.0f, 2.2f);
-    for (int a = 0; a < c.nrandom; ++a) {
-      const float f[3] = {uf(rng), uf(rng), uf(rng)};
-      float x[3];
-      frac_to_real(*c.celli, f, x);
-      test::add_atom(atoms, x, ur(rng), names[a % 3][0], names[a % 3][1]);
-      atoms.pdbdata.back().resname = "GLY", atoms.pdbdata.back().resseq = a + 1;
-    }
+    test::add_random_atoms(atoms, *c.celli, c.nrandom, {c.flo, c.fhi}, {1.0f, 2.2f}, rng,
+                           {{" CA ", " C"}, {" N  ", " N"}, {" P  ", " P"}});
     for (const auto& x : c.places) test::add_atom(atoms, x.data(), 1.6f);
     run_params params;
     atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
