@@ -166,7 +166,6 @@ TEST(CentreLineFiles, Names) {
   };
   for (const auto& [base, k, d, cutoff, aver, name] : names)
     EXPECT_EQ(centre_line_name(base, k, d, cutoff, aver), name);
-
 }
 
 std::string channel_part(const std::string& report) {
@@ -257,67 +256,29 @@ TEST(ChannelStages, ManyClusters) {
   EXPECT_EQ(chinfo[static_cast<std::size_t>(expected)].npts, 1);
 }
 
-// The analysis rerun at a cutoff of the loop: its rows again, the labels in
-// the grid, and the centre-line files of that cutoff not written twice.
-TEST(ChannelStages, RerunAtACutoffAlreadyAnalysed) {
-  auto m = testing::load_with_map(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb", 4.0f);
-  const fs::path dir = testing::fresh_directory("rerun");
-  const fs::path here = fs::current_path();
-  fs::current_path(dir);
-  run_flags flags;
-  flags.cl = 1;
-  channel_context chan;
-  std::string err;
-  const std::string loop = testing::captured_report([&] {
-    analyze_channels(flags, m->params, *m->celli, m->gridi, m->atoms.pdbdata, m->atoms.count.natoms, "1ubq",
-                     [&](const int32_t d[3]) { return m->gridi.iatom[m->gridi.index(d[0], d[1], d[2])]; }, chan);
-  });
-  int32_t nclust = 0;
-  const std::string again = testing::captured_report([&] {
-    ::testing::internal::CaptureStderr();
-    nclust = rerun_cluster_analysis(flags, m->params, *m->celli, m->gridi, "1ubq", 1.4f, chan);
-    err = ::testing::internal::GetCapturedStderr();
-  });
-  fs::current_path(here);
-  fs::remove_all(dir);
-  EXPECT_EQ(nclust, 3);
-  const std::size_t rows = loop.find("    1.4 ");
-  ASSERT_NE(rows, std::string::npos);
-  EXPECT_EQ(again, loop.substr(rows, again.size()));
-  EXPECT_NE(again.find("1D ..C"), std::string::npos);
-  for (int k = 1; k <= 3; ++k)
-    EXPECT_NE(err.find("1ubq_channel" + std::to_string(k) + "_3_deep_1.4.pdb"), std::string::npos) << err;
-  int32_t points = 0;
-  for (int32_t l : m->gridi.clust) {
-    EXPECT_TRUE(l == -1 || (l >= 1 && l <= 3)) << l;
-    points += l > 0;
-  }
-  EXPECT_EQ(points, chan.counts.ntotal);
-}
-
 // Runs at the edges: more than 1000 cutoffs, and a cutoff too large for the
-// step to raise it; a solvent content of 1.0 (only
-// waters, so no atom mass: the scan still finds the largest distance, 10000
-// with no atom, too wide for its field); centre-line names that two cutoffs
-// share, and files that existed before the run.
+// step to raise it; a solvent content of 1.0 (only waters, so no atom mass:
+// the scan still finds the largest distance, 10000 with no atom, too wide for
+// its field); centre-line names that two cutoffs share, files that the rerun
+// of the analysis for -cm finds written by the loop, and files that existed
+// before the run.
 TEST(ChannelStages, EdgeRuns) {
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
   const fs::path dir = testing::fresh_directory("edge_runs");
   fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
   fs::copy_file(data + "atoms/waters_only.pdb", dir / "waters_only.pdb");
-
-  const auto many = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9.", "-st", ".01", "-vb", "1", "1ubq.pdb"}, dir);
+  const auto run = [&](const std::vector<std::string>& args) { return testing::run_program(PORVANE_BINARY, args, dir); };
+  const auto many = run({"-nm", "-re", "4.0", "-cd", "-9.", "-st", ".01", "-vb", "1", "1ubq.pdb"});
   EXPECT_EQ(many.status, 0) << many.err;
   EXPECT_EQ(testing::count_of(many.out, "Finding clusters...with cutoff of"), 1235);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of    -9.00\n"), std::string::npos);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of     3.34\n"), std::string::npos);
-
   // A step lost in the rounding of a cutoff of -9999999 Å would never end the loop.
-  const auto stuck = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"}, dir);
+  const auto stuck = run({"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"});
   EXPECT_EQ(stuck.status, 2);
   EXPECT_NE(stuck.err.find("does not raise the cutoff"), std::string::npos) << stuck.err;
 
-  const auto full = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"}, dir);
+  const auto full = run({"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"});
   EXPECT_EQ(full.status, 0);
   EXPECT_NE(full.out.find("   Solvent content | Vm              :   1.00 |    Inf\n"), std::string::npos);
   EXPECT_EQ(full.out.find(" Cutoff: "), std::string::npos);
@@ -325,14 +286,21 @@ TEST(ChannelStages, EdgeRuns) {
   EXPECT_NE(full.out.find("   Resetting search resolution from   0.200000003      to    11.0000000    \n"),
             std::string::npos);
 
-  const auto twice = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"}, dir);
+  const std::string kept = "1ubq_channel1_3_deep_1.4.pdb";
+  const auto rerun = run({"-nm", "-re", "4.0", "-cl", "-cm", "1ubq.pdb"});
+  EXPECT_EQ(rerun.status, 0);
+  for (const char* k : {"1", "2", "3"})
+    EXPECT_NE(rerun.err.find("1ubq_channel" + std::string(k) + "_3_deep_1.4.pdb was already written in this run"),
+              std::string::npos) << rerun.err;
+  EXPECT_EQ(testing::read_file(dir / kept), testing::read_file(data + "channels/1ubq_re4_cl/" + kept));
+  for (const auto& f : fs::directory_iterator(dir))
+    if (f.path().filename().string().find("_channel") != std::string::npos) fs::remove(f.path());
+  const auto twice = run({"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"});
   EXPECT_EQ(twice.status, 0);
   EXPECT_EQ(testing::count_of(twice.err, "was already written in this run"), 9) << twice.err;
-  const std::string kept = "1ubq_channel1_3_deep_1.4.pdb";
-  EXPECT_EQ(testing::read_file(dir / kept), testing::read_file(data + "channels/1ubq_re4_cl/" + kept));
   std::ofstream(dir / kept, std::ios::app) << "a line of the user's\n";
   const std::string before = testing::read_file(dir / kept);
-  const auto exists = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "1ubq.pdb"}, dir);
+  const auto exists = run({"-nm", "-re", "4.0", "-cl", "1ubq.pdb"});
   EXPECT_EQ(exists.status, 2);
   EXPECT_NE(exists.err.find(kept), std::string::npos) << exists.err;
   EXPECT_EQ(testing::read_file(dir / kept), before);
