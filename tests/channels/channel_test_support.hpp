@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -17,6 +16,7 @@
 #include "channels/find_clusters.hpp"
 #include "channels/literal_clusters.hpp"
 #include "distmap/distmap_test_support.hpp"
+#include "support/bit_list.hpp"
 #include "support/loaded_structure.hpp"
 
 namespace porvane::test {
@@ -137,15 +137,7 @@ inline outcome run_literal(grid_store g, const crystal_record& celli, const run_
   return o;
 }
 
-// Values as bits, ranges of them flattened.
-struct bit_list : std::vector<uint32_t> {
-  void add(float f) { push_back(std::bit_cast<uint32_t>(f)); }
-  void add(int32_t i) { push_back(static_cast<uint32_t>(i)); }
-  template <class R>
-  void add(const R& range) {
-    for (const auto& x : range) add(x);
-  }
-};
+using testing::bit_list;
 
 // Every field of a cluster record, bit for bit.
 inline bit_list record_bits(const cluster_record& r) {

@@ -13,6 +13,7 @@
 #include "distmap/unit_cell_grid.hpp"
 #include "distmap/zoom_search.hpp"
 #include "distmap_test_support.hpp"
+#include "support/bit_list.hpp"
 #include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
@@ -95,13 +96,11 @@ std::vector<zoom_pass> zoom_literal(run_params params, const run_flags& flags, c
   return passes;
 }
 
-auto pass_fields(const zoom_pass& p) {
-  return std::tuple(std::bit_cast<uint32_t>(p.gridsize), std::vector<int32_t>(p.gridmax, p.gridmax + 3),
-                    std::vector<int32_t>(p.boxlo, p.boxlo + 3), std::vector<int32_t>(p.boxhi, p.boxhi + 3),
-                    std::vector<int32_t>(p.deepgrid, p.deepgrid + 3),
-                    std::vector<uint32_t>{std::bit_cast<uint32_t>(p.xyz[0]), std::bit_cast<uint32_t>(p.xyz[1]),
-                                          std::bit_cast<uint32_t>(p.xyz[2])},
-                    std::bit_cast<uint32_t>(p.dist), p.iatom, p.incs, p.isym);
+testing::bit_list pass_fields(const zoom_pass& p) {
+  testing::bit_list b;
+  b.add(p.gridsize), b.add(p.gridmax), b.add(p.boxlo), b.add(p.boxhi), b.add(p.deepgrid), b.add(p.xyz), b.add(p.dist);
+  for (int32_t v : {p.iatom, p.incs, p.isym}) b.add(v);
+  return b;
 }
 
 // The search of the program against the literal one; returns the passes

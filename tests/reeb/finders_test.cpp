@@ -3,12 +3,11 @@
 // slices with their expected patches and edges, and past the old limits.
 #include <gtest/gtest.h>
 
-#include <bit>
-
 #include "reeb/find_edges.hpp"
 #include "reeb/find_patches.hpp"
 #include "reeb_literal.hpp"
 #include "reeb_test_support.hpp"
+#include "support/bit_list.hpp"
 #include "support/table_file.hpp"
 
 namespace porvane {
@@ -33,16 +32,15 @@ std::string build_direction(Patches patches, Edges edges, run_params params, con
 }
 
 // Every field of every node (reals as bits) and edge.
-auto fields(const reeb_direction& r) {
-  std::vector<std::vector<int64_t>> out;
+testing::bit_list fields(const reeb_direction& r) {
+  testing::bit_list b;
   for (const reeb_node& n : r.nodes) {
-    std::vector<int64_t> v = {n.id, n.npoints, n.nconn, std::bit_cast<uint32_t>(n.level)};
-    for (int c = 0; c < 3; ++c) v.push_back(std::bit_cast<uint32_t>(n.xyz[c])), v.push_back(std::bit_cast<uint32_t>(n.base[c]));
-    v.insert(v.end(), n.neighbours.begin(), n.neighbours.end());
-    out.push_back(v);
+    for (int32_t v : {n.id, n.npoints, n.nconn, static_cast<int32_t>(n.neighbours.size())}) b.add(v);
+    b.add(n.level), b.add(n.xyz), b.add(n.base), b.add(n.neighbours);
   }
-  for (const reeb_edge& e : r.edges) out.push_back({e.size, e.node1, e.node2});
-  return out;
+  for (const reeb_edge& e : r.edges)
+    for (int32_t v : {e.size, e.node1, e.node2}) b.add(v);
+  return b;
 }
 
 // Builds direction d both ways on copies of g; returns the fast graph.
@@ -142,7 +140,6 @@ TEST(ReebFinders, NoFixedLimits) {
   EXPECT_EQ(teeth.node(1).nconn, 16);
   EXPECT_EQ(teeth.node(1).npoints, 31 * 61 + 30);
 }
-
 
 // The grid conventions of a slice: the index wrap of a triple and the triple
 // of (axis, slice) and two in-plane indices.
