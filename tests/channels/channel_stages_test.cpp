@@ -178,32 +178,14 @@ std::string channel_part(const std::string& report) {
 // these and of the reports of the map and header tests by the literal
 // procedures, at the grid size each run used.
 TEST(ChannelStages, ReportsFilesAndTheLiteralProcedures) {
-  using testing::report_case;
-  const std::vector<report_case> parts = {
-      {"pdb/1ubq.pdb", {"-nm", "-s"}, "channels/1ubq_s.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-vb", "1"}, "channels/1ubq_vb1.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-vb", "-1"}, "channels/1ubq_vbm1.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "2"}, "channels/1ubq_re4_vb2.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "3"}, "channels/1ubq_re4_vb3.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "4"}, "channels/1ubq_re4_vb4.txt"},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-cl"}, "channels/1ubq_re4_cl.txt", 0, "channels/1ubq_re4_cl"},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-ar", "-cl"}, "channels/1ubq_re4_ar_cl.txt", 0,
-       "channels/1ubq_re4_ar_cl"}};
-  const std::vector<report_case> whole = {{"pdb/1ubq.pdb", {}, "reports/1ubq_default.txt"},
-                                          {"pdb/6ins_assembly.pdb", {"-nm", "-vb", "1"}, "reports/6ins_nm_vb1.txt"},
-                                          {"pdb/1a1f.pdb", {"-nm", "-cg"}, "reports/1a1f_nm_cg.txt"}};
+  const auto parts = testing::report_table("cases/channel_parts.txt");
+  const auto whole = testing::report_table("cases/channel_reports.txt");
   auto runs = testing::expect_reports("channel_runs", parts, " Analyzing distance map...\n");
   for (auto& run : testing::expect_reports("channel_reports", whole)) runs.push_back(std::move(run));
-  std::vector<report_case> cases = parts;
-  cases.insert(cases.end(), whole.begin(), whole.end());
-  cases.insert(cases.end(), {{"pdb/1ubq.pdb", {"-re", "8.0"}, "header/1ubq_nm.txt"},
-                             {"pdb/3al1.pdb", {"-re", "8.0"}, "header/3al1_nm.txt"},
-                             {"pdb/4jsv.pdb", {"-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt"},
-                             {"distmap/long_cell.pdb", {"-vb", "1"}, "distmap/long_cell_vb1.txt"},
-                             {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1"}, "distmap/shifted_cell_re4_vb1.txt"},
-                             {"distmap/thousand_atoms.pdb", {"-vb", "1"}, "distmap/thousand_atoms_vb1.txt"},
-                             {"distmap/thousand_atoms.pdb", {"-mt", "0"}, "distmap/thousand_atoms_mt0.txt"},
-                             {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f"}, "distmap/thousand_atoms_mt0_f.txt"}});
+  std::vector<testing::report_case> cases = parts;
+  for (const std::string table : {"channel_reports", "header", "distmap"})
+    for (const auto& c : testing::report_table("cases/" + table + ".txt"))
+      if (c.status == 0) cases.push_back(c);
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
   for (std::size_t c = 0; c < cases.size(); ++c) {
     const std::string expected = testing::read_file(data + cases[c].expected);

@@ -233,22 +233,10 @@ TEST(AtomCopies, WrapNeverLeavesFiniteCoordinatesOutside) {
   }
 }
 
-// shifted_cell: edges of 50, 40, 10 Å at 4 Å give 13 (12.5 away from zero),
-// 10 and 3 (2.5) intervals; point 13 lies at 13 · 4 / 50 = 1.04 of a, and the
-// fracshift (0.1, 0, −0.2) moves the coordinate range to −5..47, 0..40, 2..14.
-// long_cell: a 502 Å edge needs 251 intervals at 2.0 Å, the grid size
-// becomes 2.008 and the edge 250 intervals; one atom, one mark of 100.
-// thousand_atoms: 1000 atoms in P 21 21 21, marks 5 to 95; 3510 copies are
-// moved into the cell. -mt 0 takes the shortest edge (16 Å) as the grid size
-// unless -f. A grid size of 0 stops the run before it starts (driver tests).
+// The stage of small structures; a grid size of 0 stops the run before it
+// starts (driver tests).
 TEST(DistanceMapStage, ReportsEndToEnd) {
-  testing::expect_reports(
-      "distmap_stage",
-      {{"distmap/long_cell.pdb", {"-vb", "1", "-nm"}, "distmap/long_cell_vb1.txt"},
-       {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1", "-nm"}, "distmap/shifted_cell_re4_vb1.txt"},
-       {"distmap/thousand_atoms.pdb", {"-vb", "1", "-nm"}, "distmap/thousand_atoms_vb1.txt"},
-       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-nm"}, "distmap/thousand_atoms_mt0.txt"},
-       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f", "-nm"}, "distmap/thousand_atoms_mt0_f.txt"}});
+  testing::expect_reports("distmap_stage", testing::report_table("cases/distmap.txt"));
 }
 
 }  // namespace

@@ -13,33 +13,9 @@ using testing::expect_reports;
 using testing::fresh_directory;
 using testing::run_program;
 
-// Plain stops print their line last and exit 0; input errors exit 2 naming
-// the file (and line) on stderr; libccp4's fatal errors exit 1. A -rb
-// direction outside 1..4, a grid size or a step size of the multiscale loop
-// not above zero (the loop would never end) stop right after the command
-// line; the help text still comes first when it is asked for, and the
-// single analysis of -s needs no step size.
+// Every early stop of tests/data/cases/stops.txt, with its status and message.
 TEST(RunStops, StatusAndMessageOfEveryStop) {
-  const std::string direction = "-rb direction must be 1, 2 or 3, or 4";
-  const auto results = expect_reports(
-      "stops", {{"stops/no_symmetry.pdb", {}, "stops/no_symmetry.txt"},  // unknown space group
-                {"stops/many_symops.pdb", {}, "stops/many_symops.txt"},  // 193 SMTRY operators
-                {"stops/many_ncsops.pdb", {}, "stops/many_ncsops.txt"},  // 193 NCS operators
-                {"stops/one_atom.pdb", {"-ho"}, "stops/one_atom_ho.txt"},
-                {"stops/bad_cryst1.pdb", {}, "", 2, "", "bad_cryst1.pdb, line 1"},  // "50.0x0" in CRYST1
-                {"stops/bad_atom.pdb", {"-nm"}, "", 2, "", "bad_atom.pdb, line 6"},  // "1x.000" in line 6
-                {"stops/zero_cell.pdb", {}, "", 1},
-                {"stops/one_atom.pdb", {"-rm", PORVANE_TEST_DATA "/stops/not_a_map.map"}, "", 1},
-                {"stops/one_atom.pdb", {"-rb", "5", "1.5"}, "", 2, "", direction},
-                {"stops/one_atom.pdb", {"-rb", "0", "1.5"}, "", 2, "", direction},
-                {"stops/one_atom.pdb", {"-re", "0", "-nm"}, "", 2, "", "Grid size"},
-                {"stops/one_atom.pdb", {"-re", "-2.", "-nm"}, "", 2, "", "Grid size"},
-                {"stops/one_atom.pdb", {"-st", "0", "-nm"}, "", 2, "", "Step size"},
-                {"stops/one_atom.pdb", {"-st", "-.2", "-nm"}, "", 2, "", "Step size"},
-                {"stops/one_atom.pdb", {"-st", "0", "-s", "-nm", "-re", "8."}},
-                {"stops/one_atom.pdb", {"-re", "0", "-h"}},
-                {"stops/one_atom.pdb", {"-rb", "7", "1.0", "-h"}},
-                {"stops/one_atom.pdb", {"-ho", "-rb", "3", "1.0"}}});
+  const auto results = expect_reports("stops", testing::report_table("cases/stops.txt"));
   EXPECT_NE(results[7].out.find("Reading previously written distance map"), std::string::npos);
   for (std::size_t k = 8; k < 14; ++k) EXPECT_EQ(results[k].out, "") << k;
   EXPECT_NE(results[14].out.find("Multiscale cluster analysis"), std::string::npos);

@@ -10,6 +10,7 @@
 
 #include "support/captured_report.hpp"
 #include "support/run_program.hpp"
+#include "support/table_file.hpp"
 
 namespace porvane::testing {
 
@@ -21,6 +22,21 @@ struct report_case {
   std::string files = "";            // a folder of tests/data whose files the run must write alike
   std::string message = "";         // a text standard error must hold
 };
+
+// The cases of a table of tests/data, one a row: input | options | expected
+// report | status | folder of files | message (the last three may be left
+// out); "$DATA" in an option stands for the tests/data folder.
+inline std::vector<report_case> report_table(const std::string& name) {
+  std::vector<report_case> cases;
+  for (auto row : read_table(name)) {
+    row.resize(6);
+    std::vector<std::string> options = words(row[1]);
+    for (std::string& o : options)
+      if (o.rfind("$DATA", 0) == 0) o.replace(0, 5, PORVANE_TEST_DATA);
+    cases.push_back({row[0], options, row[2], row[3].empty() ? 0 : std::stoi(row[3]), row[4], row[5]});
+  }
+  return cases;
+}
 
 // The figures of processor time and the estimates made from it.
 inline std::string mask_times(std::string report) {
