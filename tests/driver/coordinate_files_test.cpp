@@ -14,7 +14,7 @@
 #include "driver/grid_point_file.hpp"
 #include "driver/nearest_channel_file.hpp"
 #include "driver/nearest_channel_search.hpp"
-#include "nearest_channel_literal.hpp"
+#include "coordinate_files_literal.hpp"
 #include "support/loaded_structure.hpp"
 
 namespace porvane {

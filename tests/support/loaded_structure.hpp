@@ -67,14 +67,19 @@ inline void compute_map(const crystal_record& celli, const atom_store& atoms, co
 }
 
 // The structure at `path` with the switches and settings of the command
-// line `args` (none: the defaults), and its map at `gridsize`.
-inline std::unique_ptr<loaded_structure> load_with_map(const std::string& path, float gridsize,
-                                                       const std::vector<std::string>& args = {}) {
+// line `args` (none: the defaults).
+inline std::unique_ptr<loaded_structure> load_run(const std::string& path, const std::vector<std::string>& args = {}) {
   run_flags flags;
   run_params params;
   run_state state;
   if (!args.empty()) read_command_line(args, flags, params, state);
-  auto s = load_structure(path, flags, params, [](auto&& f) { captured_report(f); });
+  return load_structure(path, flags, params, [](auto&& f) { captured_report(f); });
+}
+
+// The same with its map at `gridsize`.
+inline std::unique_ptr<loaded_structure> load_with_map(const std::string& path, float gridsize,
+                                                       const std::vector<std::string>& args = {}) {
+  auto s = load_run(path, args);
   s->params.gridsize = gridsize;
   compute_map(*s->celli, s->atoms, s->flags, s->params, s->gridi);
   return s;
