@@ -1,7 +1,7 @@
 // The Reeb-graph stage end to end on synthetic grids: report lines and
 // script text (one case checked by hand line by line), colours, trimming,
-// centring shifts, directions without nodes, overflowing report fields. The
-// cutoff rule, the rerun, centring, PyMOL and the stop on an existing script:
+// centring, directions without nodes, overflowing report fields. The cutoff
+// rule, the rerun, PyMOL and the stop on an existing script:
 // reeb_real_runs_test.cpp.
 #include <gtest/gtest.h>
 
@@ -110,6 +110,21 @@ TEST(ReebStage, TrimLevelsAndCentringShifts) {
   const std::vector<std::pair<float, int32_t>> shifts = {{0.3f, 0},    {1.7f, -1}, {-0.2f, 1}, {-1.0f, 2}, {0.0f, 0},
                                                          {0.9999f, 0}, {1.0f, -1}, {2.0f, -2}, {-0.5f, 1}, {-1.5f, 2}};
   for (const auto& [t, shift] : shifts) EXPECT_EQ(centring_shift(t), shift) << t;
+}
+
+// Two nodes in the plane i = 5, at (10, 2, 3) and (10, 4, 4): the centre
+// lies at fractional a = 1.0, so the graph moves by -a, to x = 0.
+TEST(ReebStageEndToEnd, CentringMovesTheGraph) {
+  const test::stage_result r =
+      run_stage(tube, labels_at(tube, {{5, 1, 1}, {5, 1, 2}, {5, 2, 2}}), reeb_params(2, 1.0f, 0), verbose, cube);
+  EXPECT_NE(r.report.find(free_format_text({"Average fractional coordinate for reebgraph: ", 1.0f, 0.3f, 0.35f, int32_t(1),
+                                            int32_t(0), int32_t(0)}) +
+                          "\n" + free_format_text({"Translating by ", int32_t(-1), int32_t(0), int32_t(0)})),
+            std::string::npos)
+      << r.report;
+  EXPECT_NE(r.script.find("SPHERE,    0.00,    2.00,    3.00,0.5,\nSPHERE,    0.00,    4.00,    4.00,0.5,\n"),
+            std::string::npos)
+      << r.script;
 }
 
 // No point of the chosen cluster: nothing to centre, the centre shows as 0
