@@ -129,9 +129,9 @@ int main(int argc, char** argv) {
     literal_too = literal_too || std::string(argv[a]) == "--literal";
     yardstick_too = yardstick_too || std::string(argv[a]) == "--yardstick";
   }
-  std::unique_ptr<testing::loaded_structure> run;
+  std::unique_ptr<porvane::testing::loaded_structure> run;
   timed("/dev/null", [&] {
-    run = testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
+    run = porvane::testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
   });
   const run_flags& flags = run->flags;
   run_params& params = run->params;

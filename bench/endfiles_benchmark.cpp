@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string kind = argv[2];
-  const auto run = testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
+  const auto run = porvane::testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
   const crystal_record& celli = *run->celli;
   const run_flags& flags = run->flags;
   run_params& params = run->params;

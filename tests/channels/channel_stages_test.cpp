@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "channels/centre_line_files.hpp"
 #include "common/run_stop.hpp"
@@ -51,16 +50,16 @@ TEST(PorosityScan, OnePassEqualsAPassPerTrialRadius) {
     run_flags flags;
     flags.vb = 1;
     channel_context fast, lit;
-    const std::string fast_text = test::quiet([&] { porosity_scan(flags, celli, g, fast); });
-    const std::string lit_text = test::quiet([&] { literal::porosity_scan(flags, celli, g, lit); });
+    const std::string fast_text = testing::captured_report([&] { porosity_scan(flags, celli, g, fast); });
+    const std::string lit_text = testing::captured_report([&] { literal::porosity_scan(flags, celli, g, lit); });
     EXPECT_EQ(fast_text, lit_text) << c.what;
     EXPECT_EQ(fast.dmax, lit.dmax) << c.what;
     EXPECT_EQ(fast.results.porosity, lit.results.porosity) << c.what;
     const int32_t* d = fast.results.deepgrid;
     EXPECT_EQ(std::vector<int32_t>(d, d + 3), std::vector<int32_t>(c.deepest.begin(), c.deepest.end())) << c.what;
-    EXPECT_EQ(std::count(fast_text.begin(), fast_text.end(), '\n'), c.lines) << c.what << "\n" << fast_text;
+    EXPECT_EQ(testing::count_of(fast_text, "\n"), c.lines) << c.what << "\n" << fast_text;
     if (c.what == "never falls") {
-      EXPECT_NE(fast_text.find(" Cutoff:    4.99999762    "), std::string::npos) << fast_text;
+      EXPECT_NE(fast_text.find(" Cutoff:    4.99999762    "), std::string::npos);
     }
     if (c.lines == 0) {
       EXPECT_EQ(fast.dmax, 7.0f) << c.what;
@@ -102,7 +101,7 @@ TEST(MultiscaleLoop, CutoffsStepsizeRuleAndHeader) {
     channel_context chan;
     chan.dmax = c.dmax;
     std::vector<float> seen;
-    const std::string text = test::quiet([&] {
+    const std::string text = testing::captured_report([&] {
       multiscale_loop(flags, params, chan, [&](float cutoff, bool) {
         seen.push_back(cutoff);
         chan.counts.avgtort = cutoff;  // rows keep what the analysis leaves
@@ -137,7 +136,7 @@ TEST(SummaryReport, RangesChannelAtomsAndDirection) {
   run_flags flags;
   flags.vb = 1;
   run_params params;
-  const std::string text = test::quiet([&] { summary_report(flags, params, celli, atoms, 3, 2, chan); });
+  const std::string text = testing::captured_report([&] { summary_report(flags, params, celli, atoms, 3, 2, chan); });
   EXPECT_EQ(chan.results.tortmin, 1.25f);
   EXPECT_EQ(chan.results.tortmax, 1.75f);
   EXPECT_EQ(chan.results.wvmin, 1.5f);
@@ -149,12 +148,14 @@ TEST(SummaryReport, RangesChannelAtomsAndDirection) {
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
   // An atom index that names no atom: blanks and zeros, no atom of the store.
   channel_context none;
-  const std::string blank = test::quiet([&] { summary_report(flags, params, celli, atoms, 0, 0, none); });
+  const std::string blank = testing::captured_report([&] { summary_report(flags, params, celli, atoms, 0, 0, none); });
   EXPECT_NE(blank.find("    to                             :        0     (radius=  0.00)\n"), std::string::npos) << blank;
   EXPECT_NE(blank.find("     Min | max tortuosity            : ****** |   0.00\n"), std::string::npos);
 }
 
-TEST(CentreLineFiles, NamesRecordsAndFilesWrittenTwice) {
+// The files' records, their stop on a file from before the run and the
+// warning on a file this run wrote: ChannelStages below.
+TEST(CentreLineFiles, Names) {
   const std::vector<std::tuple<std::string, int32_t, int32_t, float, bool, std::string>> names = {
       {"1abc", 1, 3, 1.4f, false, "1abc_channel1_3_deep_1.4.pdb"},
       {"1abc", 10, 1, 10.2f, false, "1abc_channel10_1_deep_10.2.pdb"},
@@ -165,67 +166,6 @@ TEST(CentreLineFiles, NamesRecordsAndFilesWrittenTwice) {
   };
   for (const auto& [base, k, d, cutoff, aver, name] : names)
     EXPECT_EQ(centre_line_name(base, k, d, cutoff, aver), name);
-
-  const fs::path dir = testing::fresh_directory("centre_lines");
-  const fs::path here = fs::current_path();
-  fs::current_path(dir);
-  cluster_axis_block block;
-  block.size_slices(1);
-  block.deeppoint = {{1.5f, -2.25f, 100.125f}, {0, 0, 0}};
-  block.avercentre = {{3, 4, 5}, {6, 7, 8}};
-  block.slicemax = {2.345f, 0.5f};
-  block.sliceavg = {1.0f, 0.25f};
-  centre_line_files files;
-  std::string err;
-  const std::string out = test::quiet([&] {
-    ::testing::internal::CaptureStderr();
-    files.write("a.pdb", block, 1, false);
-    block.deeppoint[0][0] = 9.0f;
-    files.write("a.pdb", block, 1, false);  // already written by this run: kept
-    err = ::testing::internal::GetCapturedStderr();
-  });
-  EXPECT_EQ(testing::read_file("a.pdb"),
-            "ATOM      5  O   HOH Z   1       1.500  -2.250 100.125  2.35  1.00\n"
-            "ATOM      5  O   HOH Z   1       0.000   0.000   0.000  0.50  0.25\n");
-  EXPECT_NE(err.find("a.pdb"), std::string::npos) << err;
-  EXPECT_TRUE(out.empty());
-  std::ofstream("b.pdb") << "older\n";  // a file from before the run ends it
-  try {
-    files.write("b.pdb", block, 1, true);
-    ADD_FAILURE() << "b.pdb overwritten";
-  } catch (const run_stop& stop) {
-    EXPECT_EQ(stop.status, io_error);
-    EXPECT_NE(stop.message.find("b.pdb"), std::string::npos);
-  }
-  EXPECT_EQ(testing::read_file("b.pdb"), "older\n");
-  fs::current_path(here);
-  fs::remove_all(dir);
-}
-
-// Whole runs: the channel part of each report, and the reports that the
-// literal procedures give on the same map.
-struct run_case {
-  std::string pdb;
-  std::vector<std::string> options;
-  std::string expected;
-  float gridsize;  // the grid size the run uses
-};
-
-const std::vector<run_case>& run_cases() {
-  static const std::vector<run_case> cases = {
-      {"pdb/1ubq.pdb", {"-nm", "-s"}, "channels/1ubq_s.txt", 2.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-vb", "1"}, "channels/1ubq_vb1.txt", 2.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-vb", "-1"}, "channels/1ubq_vbm1.txt", 2.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "2"}, "channels/1ubq_re4_vb2.txt", 4.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "3"}, "channels/1ubq_re4_vb3.txt", 4.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-vb", "4"}, "channels/1ubq_re4_vb4.txt", 4.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-cl"}, "channels/1ubq_re4_cl.txt", 4.0f},
-      {"pdb/1ubq.pdb", {"-nm", "-re", "4.0", "-ar", "-cl"}, "channels/1ubq_re4_ar_cl.txt", 4.0f},
-      {"pdb/1ubq.pdb", {}, "reports/1ubq_default.txt", 2.0f},
-      {"pdb/6ins_assembly.pdb", {"-nm", "-vb", "1"}, "reports/6ins_nm_vb1.txt", 2.0f},
-      {"pdb/1a1f.pdb", {"-nm", "-cg"}, "reports/1a1f_nm_cg.txt", 3.0f},
-  };
-  return cases;
 }
 
 std::string channel_part(const std::string& report) {
@@ -233,73 +173,28 @@ std::string channel_part(const std::string& report) {
   return at == std::string::npos ? "" : report.substr(at);
 }
 
-TEST(ChannelStages, ReportsAndCentreLineFiles) {
+// Whole runs: the channel part of each report, or the whole report, and the
+// centre-line files (one per 1D pipe and cutoff); then the channel part of
+// these and of the reports of the map and header tests by the literal
+// procedures, at the grid size each run used.
+TEST(ChannelStages, ReportsFilesAndTheLiteralProcedures) {
+  const auto parts = testing::report_table("cases/channel_parts.txt");
+  const auto whole = testing::report_table("cases/channel_reports.txt");
+  auto runs = testing::expect_reports("channel_runs", parts, " Analyzing distance map...\n");
+  for (auto& run : testing::expect_reports("channel_reports", whole)) runs.push_back(std::move(run));
+  std::vector<testing::report_case> cases = parts;
+  for (const std::string table : {"channel_reports", "header", "distmap"})
+    for (const auto& c : testing::report_table("cases/" + table + ".txt"))
+      if (c.status == 0) cases.push_back(c);
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-  const fs::path dir = testing::fresh_directory("channel_runs");
-  fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
-  for (const run_case& c : run_cases()) {
-    const std::string input = fs::path(c.pdb).filename().string();
-    if (!fs::exists(dir / input)) fs::copy_file(data + c.pdb, dir / input);
-    for (const auto& f : fs::directory_iterator(dir))
-      if (f.path().filename().string().find("_channel") != std::string::npos) fs::remove(f.path());
-    std::vector<std::string> args = c.options;
-    args.push_back(input);
-    const auto run = testing::run_program(PORVANE_BINARY, args, dir);
-    EXPECT_EQ(run.status, 0) << c.expected << run.err;
-    EXPECT_TRUE(run.err.empty()) << run.err;
-    const std::string expected = testing::read_file(data + c.expected);
-    const bool whole = c.expected.rfind("reports/", 0) == 0;
-    EXPECT_EQ(testing::mask_times(whole ? run.out : channel_part(run.out)), testing::mask_times(expected))
-        << c.expected;
-    // The centre-line files, one per 1D pipe and cutoff.
-    const fs::path files = data + c.expected.substr(0, c.expected.size() - 4);
-    if (fs::is_directory(files)) {
-      int count = 0;
-      for (const auto& f : fs::directory_iterator(files)) {
-        EXPECT_EQ(testing::read_file(dir / f.path().filename()), testing::read_file(f.path())) << f.path();
-        ++count;
-      }
-      EXPECT_EQ(count, 4);
-    }
-  }
-  fs::remove_all(dir);
-}
-
-// The whole reports of the map and header tests, at the grid size each says
-// it used.
-std::vector<run_case> other_reports() {
-  const std::vector<run_case> cases = {
-      {"pdb/1ubq.pdb", {"-re", "8.0"}, "header/1ubq_nm.txt", 0},
-      {"pdb/3al1.pdb", {"-re", "8.0"}, "header/3al1_nm.txt", 0},
-      {"pdb/4jsv.pdb", {"-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt", 0},
-      {"distmap/long_cell.pdb", {"-vb", "1"}, "distmap/long_cell_vb1.txt", 0},
-      {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1"}, "distmap/shifted_cell_re4_vb1.txt", 0},
-      {"distmap/thousand_atoms.pdb", {"-vb", "1"}, "distmap/thousand_atoms_vb1.txt", 0},
-      {"distmap/thousand_atoms.pdb", {"-mt", "0"}, "distmap/thousand_atoms_mt0.txt", 0},
-      {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f"}, "distmap/thousand_atoms_mt0_f.txt", 0},
-  };
-  std::vector<run_case> out;
-  for (run_case c : cases) {
-    const std::string report = testing::read_file(std::string(PORVANE_TEST_DATA) + "/" + c.expected);
-    std::smatch used;
-    EXPECT_TRUE(std::regex_search(report, used, std::regex("Gridsize used: +([0-9.]+)"))) << c.expected;
-    c.gridsize = std::stof(used[1]);
-    out.push_back(c);
-  }
-  return out;
-}
-
-TEST(ChannelStages, LiteralProceduresGiveTheExpectedReports) {
-  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-  std::vector<run_case> cases = run_cases();
-  for (const run_case& c : other_reports()) cases.push_back(c);
-  for (const run_case& c : cases) {
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    const std::string expected = testing::read_file(data + cases[c].expected);
     std::vector<std::string> options;
-    for (const std::string& o : c.options)
+    for (const std::string& o : cases[c].options)
       if (o != "-nm") options.push_back(o);
-    EXPECT_EQ(literal::channel_report(data + c.pdb, options, c.gridsize),
-              channel_part(testing::read_file(data + c.expected)))
-        << c.expected;
+    const float gridsize = testing::grid_size_used(c < runs.size() ? runs[c].out : expected);
+    EXPECT_EQ(literal::channel_report(data + cases[c].pdb, options, gridsize), channel_part(expected))
+        << cases[c].expected;
   }
 }
 
@@ -328,7 +223,7 @@ TEST(ChannelStages, ManyClusters) {
   params.clustcountcut = 0.0f;
   cluster_table chinfo;
   int32_t nclust = 0;
-  const std::string text = test::quiet([&] { find_clusters(flags, params, 1.0f, points, chinfo, nclust); });
+  const std::string text = testing::captured_report([&] { find_clusters(flags, params, 1.0f, points, chinfo, nclust); });
   const int32_t expected = 31 * 31 * 31;
   ASSERT_EQ(nclust, expected);
   EXPECT_NE(text.find(" New cluster...       29791 near           60          60          60\n"), std::string::npos);
@@ -343,72 +238,29 @@ TEST(ChannelStages, ManyClusters) {
   EXPECT_EQ(chinfo[static_cast<std::size_t>(expected)].npts, 1);
 }
 
-// The analysis rerun at a cutoff of the loop: its rows again, the labels in
-// the grid, and the centre-line files of that cutoff not written twice.
-TEST(ChannelStages, RerunAtACutoffAlreadyAnalysed) {
-  auto m = test::load_real_map(std::string(PORVANE_TEST_DATA) + "/pdb/1ubq.pdb", 4.0f);
-  const fs::path dir = testing::fresh_directory("rerun");
-  const fs::path here = fs::current_path();
-  fs::current_path(dir);
-  run_flags flags;
-  flags.cl = 1;
-  channel_context chan;
-  std::string err;
-  const std::string loop = test::quiet([&] {
-    analyze_channels(flags, m->params, *m->celli, m->gridi, m->atoms.pdbdata, m->atoms.count.natoms, "1ubq",
-                     [&](const int32_t d[3]) { return m->gridi.iatom[m->gridi.index(d[0], d[1], d[2])]; }, chan);
-  });
-  int32_t nclust = 0;
-  const std::string again = test::quiet([&] {
-    ::testing::internal::CaptureStderr();
-    nclust = rerun_cluster_analysis(flags, m->params, *m->celli, m->gridi, "1ubq", 1.4f, chan);
-    err = ::testing::internal::GetCapturedStderr();
-  });
-  fs::current_path(here);
-  fs::remove_all(dir);
-  EXPECT_EQ(nclust, 3);
-  const std::size_t rows = loop.find("    1.4 ");
-  ASSERT_NE(rows, std::string::npos);
-  EXPECT_EQ(again, loop.substr(rows, again.size()));
-  EXPECT_NE(again.find("1D ..C"), std::string::npos);
-  for (int k = 1; k <= 3; ++k)
-    EXPECT_NE(err.find("1ubq_channel" + std::to_string(k) + "_3_deep_1.4.pdb"), std::string::npos) << err;
-  int32_t points = 0;
-  for (int32_t l : m->gridi.clust) {
-    EXPECT_TRUE(l == -1 || (l >= 1 && l <= 3)) << l;
-    points += l > 0;
-  }
-  EXPECT_EQ(points, chan.counts.ntotal);
-}
-
 // Runs at the edges: more than 1000 cutoffs, and a cutoff too large for the
-// step to raise it; a solvent content of 1.0 (only
-// waters, so no atom mass: the scan still finds the largest distance, 10000
-// with no atom, too wide for its field); centre-line names that two cutoffs
-// share, and files that existed before the run.
+// step to raise it; a solvent content of 1.0 (only waters, so no atom mass:
+// the scan still finds the largest distance, 10000 with no atom, too wide for
+// its field); centre-line names that two cutoffs share, files that the rerun
+// of the analysis for -cm finds written by the loop, and files that existed
+// before the run.
 TEST(ChannelStages, EdgeRuns) {
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
   const fs::path dir = testing::fresh_directory("edge_runs");
   fs::copy_file(data + "pdb/1ubq.pdb", dir / "1ubq.pdb");
   fs::copy_file(data + "atoms/waters_only.pdb", dir / "waters_only.pdb");
-  auto count = [](const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  };
-
-  const auto many = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9.", "-st", ".01", "-vb", "1", "1ubq.pdb"}, dir);
+  const auto run = [&](const std::vector<std::string>& args) { return testing::run_program(PORVANE_BINARY, args, dir); };
+  const auto many = run({"-nm", "-re", "4.0", "-cd", "-9.", "-st", ".01", "-vb", "1", "1ubq.pdb"});
   EXPECT_EQ(many.status, 0) << many.err;
-  EXPECT_EQ(count(many.out, "Finding clusters...with cutoff of"), 1235);
+  EXPECT_EQ(testing::count_of(many.out, "Finding clusters...with cutoff of"), 1235);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of    -9.00\n"), std::string::npos);
   EXPECT_NE(many.out.find(" Finding clusters...with cutoff of     3.34\n"), std::string::npos);
-
   // A step lost in the rounding of a cutoff of -9999999 Å would never end the loop.
-  const auto stuck = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"}, dir);
+  const auto stuck = run({"-nm", "-re", "4.0", "-cd", "-9999999.", "1ubq.pdb"});
   EXPECT_EQ(stuck.status, 2);
   EXPECT_NE(stuck.err.find("does not raise the cutoff"), std::string::npos) << stuck.err;
 
-  const auto full = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"}, dir);
+  const auto full = run({"-nm", "-re", "8.", "-vb", "1", "waters_only.pdb"});
   EXPECT_EQ(full.status, 0);
   EXPECT_NE(full.out.find("   Solvent content | Vm              :   1.00 |    Inf\n"), std::string::npos);
   EXPECT_EQ(full.out.find(" Cutoff: "), std::string::npos);
@@ -416,14 +268,21 @@ TEST(ChannelStages, EdgeRuns) {
   EXPECT_NE(full.out.find("   Resetting search resolution from   0.200000003      to    11.0000000    \n"),
             std::string::npos);
 
-  const auto twice = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"}, dir);
-  EXPECT_EQ(twice.status, 0);
-  EXPECT_EQ(count(twice.err, "was already written in this run"), 9) << twice.err;
   const std::string kept = "1ubq_channel1_3_deep_1.4.pdb";
+  const auto rerun = run({"-nm", "-re", "4.0", "-cl", "-cm", "1ubq.pdb"});
+  EXPECT_EQ(rerun.status, 0);
+  for (const char* k : {"1", "2", "3"})
+    EXPECT_NE(rerun.err.find("1ubq_channel" + std::string(k) + "_3_deep_1.4.pdb was already written in this run"),
+              std::string::npos) << rerun.err;
   EXPECT_EQ(testing::read_file(dir / kept), testing::read_file(data + "channels/1ubq_re4_cl/" + kept));
+  for (const auto& f : fs::directory_iterator(dir))
+    if (f.path().filename().string().find("_channel") != std::string::npos) fs::remove(f.path());
+  const auto twice = run({"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"});
+  EXPECT_EQ(twice.status, 0);
+  EXPECT_EQ(testing::count_of(twice.err, "was already written in this run"), 9) << twice.err;
   std::ofstream(dir / kept, std::ios::app) << "a line of the user's\n";
   const std::string before = testing::read_file(dir / kept);
-  const auto exists = testing::run_program(PORVANE_BINARY, {"-nm", "-re", "4.0", "-cl", "1ubq.pdb"}, dir);
+  const auto exists = run({"-nm", "-re", "4.0", "-cl", "1ubq.pdb"});
   EXPECT_EQ(exists.status, 2);
   EXPECT_NE(exists.err.find(kept), std::string::npos) << exists.err;
   EXPECT_EQ(testing::read_file(dir / kept), before);

@@ -22,19 +22,13 @@ namespace porvane::literal {
 // indices that cannot be wrapped into 0..n (an axis of count 0) are skipped.
 template <class F>
 void for_neighbours(const grid_store& g, int32_t i, int32_t j, int32_t k, F&& f) {
-  for (int32_t a = i - 1; a <= i + 1; ++a) {
-    const int32_t ia = wrap_index(a, g.n[0]);
-    if (ia < 0 || ia > g.n[0]) continue;
-    for (int32_t b = j - 1; b <= j + 1; ++b) {
-      const int32_t jb = wrap_index(b, g.n[1]);
-      if (jb < 0 || jb > g.n[1]) continue;
+  for (int32_t a = i - 1; a <= i + 1; ++a)
+    for (int32_t b = j - 1; b <= j + 1; ++b)
       for (int32_t c = k - 1; c <= k + 1; ++c) {
-        const int32_t kc = wrap_index(c, g.n[2]);
-        if (kc < 0 || kc > g.n[2]) continue;
-        f(g.index(ia, jb, kc));
+        const int32_t t[3] = {wrap_index(a, g.n[0]), wrap_index(b, g.n[1]), wrap_index(c, g.n[2])};
+        if (t[0] >= 0 && t[0] <= g.n[0] && t[1] >= 0 && t[1] <= g.n[1] && t[2] >= 0 && t[2] <= g.n[2])
+          f(g.index(t[0], t[1], t[2]));
       }
-    }
-  }
 }
 
 template <class F>
@@ -146,6 +140,13 @@ inline void find_clusters(const run_flags& flags, const run_params& params, floa
   if (flags.vb > 0) out.free("   There are ", nclust, " total clusters.");
 }
 
+// The point (p, q) of slice s along axis d.
+inline std::size_t slice_point(const grid_store& g, int d, int32_t s, int32_t p, int32_t q) {
+  int32_t t[3];
+  t[d] = s, t[plane_p[d]] = p, t[plane_q[d]] = q;
+  return g.index(t[0], t[1], t[2]);
+}
+
 // Faces, sweeps, slice profiles and open lines scanned over the whole grid.
 class geometry final : public cluster_geometry {
  public:
@@ -183,13 +184,7 @@ class geometry final : public cluster_geometry {
     const int ap = plane_p[d], aq = plane_q[d];
     const int32_t nd = g_.n[d], np = g_.n[ap], nq = g_.n[aq];
     std::fill(path_.begin(), path_.end(), 0);
-    auto at = [&](int32_t s, int32_t p, int32_t q) {
-      int32_t t[3];
-      t[d] = s;
-      t[ap] = p;
-      t[aq] = q;
-      return g_.index(t[0], t[1], t[2]);
-    };
+    auto at = [&](int32_t s, int32_t p, int32_t q) { return slice_point(g_, d, s, p, q); };
     auto in_plane = [&](int32_t t, int32_t n, int32_t& out) {
       out = wrap ? wrap_index(t, n) : t;
       return out >= 0 && out <= n;
@@ -235,18 +230,10 @@ class geometry final : public cluster_geometry {
     slice_centre ctr;
     int32_t n = 0;
     float m = 0.0f, mp = 0.0f, mq = 0.0f;
-    auto triple = [&](float vs, float vp, float vq, float out[3]) {
-      out[d] = vs;
-      out[ap] = vp;
-      out[aq] = vq;
-    };
+    auto triple = [&](float vs, float vp, float vq, float out[3]) { out[d] = vs, out[ap] = vp, out[aq] = vq; };
     for (int32_t p = 0; p <= np; ++p) {
       for (int32_t q = 0; q <= nq; ++q) {
-        int32_t t[3];
-        t[d] = s;
-        t[ap] = p;
-        t[aq] = q;
-        const std::size_t at = g_.index(t[0], t[1], t[2]);
+        const std::size_t at = slice_point(g_, d, s, p, q);
         if (g_.clust[at] != k) continue;
         const float v = g_.dist[at];
         block.sliceavg[si] = block.sliceavg[si] + v;
@@ -298,13 +285,7 @@ class geometry final : public cluster_geometry {
     for (int32_t p = 1; p <= g_.n[ap]; ++p) {
       for (int32_t q = 1; q <= g_.n[aq]; ++q) {
         bool inside = true;
-        for (int32_t t = 1; t <= g_.n[d]; ++t) {
-          int32_t c[3];
-          c[d] = t;
-          c[ap] = p;
-          c[aq] = q;
-          inside = inside && g_.clust[g_.index(c[0], c[1], c[2])] == k;
-        }
+        for (int32_t t = 1; t <= g_.n[d]; ++t) inside = inside && g_.clust[slice_point(g_, d, t, p, q)] == k;
         if (inside) ++open;
       }
     }

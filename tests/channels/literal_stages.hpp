@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "channel_test_support.hpp"
-#include "driver/command_line.hpp"
 
 namespace porvane::literal {
 
@@ -43,32 +42,28 @@ inline void porosity_scan(const run_flags& flags, const crystal_record& celli, c
 // report says it used).
 inline std::string channel_report(const std::string& pdb, std::vector<std::string> options, float gridsize) {
   options.push_back(pdb);
-  run_flags flags;
-  run_params params;
-  run_state state;
-  read_command_line(options, flags, params, state);
+  auto m = testing::load_with_map(pdb, gridsize, options);
+  run_flags flags = m->flags;
   flags.cl = 0;  // the files are the run's; only the report is compared
-  auto m = test::load_real_map(pdb, gridsize, flags, params);
-  const crystal_record& celli = *m->celli;
   grid_store& g = m->gridi;
   channel_context chan;
-  return test::quiet([&] {
+  return testing::captured_report([&] {
     report().line("(' Analyzing distance map...')");
     report().free();
-    literal::porosity_scan(flags, celli, g, chan);
+    literal::porosity_scan(flags, *m->celli, g, chan);
     multiscale_loop(flags, m->params, chan, [&](float cutoff, bool trace) {
       if (trace) report().free("Calling find_clusters");
-      literal::find_clusters(flags, m->params, cutoff, g, chan.chinfo, chan.nclust);
+      find_clusters(flags, m->params, cutoff, g, chan.chinfo, chan.nclust);
       if (trace) report().free("Calling analyze_clusters", chan.nclust);
-      const analysis_setup s = test::setup_for(g, celli, m->params.gridsize);
+      const analysis_setup s = test::setup_for(g, *m->celli, m->params.gridsize);
       geometry shapes(g, s.grid);
       analyze_clusters(flags, m->params, cutoff, s, shapes, chan.chinfo, chan.nclust, chan.counts, chan.results,
                        chan.files);
     });
     if (flags.multiscale == 0) return;
     const int32_t* d = chan.results.deepgrid;
-    summary_report(flags, m->params, celli, m->atoms.pdbdata, m->atoms.count.natoms, g.iatom[g.index(d[0], d[1], d[2])],
-                   chan);
+    summary_report(flags, m->params, *m->celli, m->atoms.pdbdata, m->atoms.count.natoms,
+                   g.iatom[g.index(d[0], d[1], d[2])], chan);
   });
 }
 

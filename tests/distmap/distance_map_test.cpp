@@ -5,12 +5,14 @@
 
 #include <array>
 #include <bit>
+#include <sstream>
 #include <tuple>
 
 #include "distmap/distance_kernel.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap_test_support.hpp"
 #include "support/report_cases.hpp"
+#include "support/table_file.hpp"
 
 namespace porvane {
 namespace {
@@ -43,70 +45,49 @@ grid_store compare_maps(const run_params& params, const run_flags& flags, const 
   return literal;
 }
 
-const std::vector<double> orthogonal = {31.0, 24.5, 19.0, 90, 90, 90}, monoclinic = {28.0, 22.0, 33.0, 90, 104.5, 90},
-                          triclinic = {26.0, 29.0, 23.0, 74.0, 96.0, 111.0}, cube = {20, 20, 20, 90, 90, 90};
-const std::vector<float> shift = {0.13f, -0.07f, 0.21f}, none = {0, 0, 0};
-
 struct crystal_case {
   std::string what;
   std::shared_ptr<crystal_record> celli;
-  int nrandom = 0;                                 // random atoms at fractions frac, radii radii
+  int nrandom = 0;                         // random atoms at fractions frac, radii radii
   std::array<float, 2> frac = {0, 1}, radii = {1.5f, 1.5f};
-  std::vector<std::array<float, 3>> places = {};   // further atoms of radius radii[0] (Å)
-  std::vector<float> grids = {2.0f};
-  int ca = 0, cg = 0, nca = 0, npseudo = 0;        // -ca cycles names CA, CB, N, P; npseudo 0: all atoms
-  std::size_t ncopies = 0;                         // copies expected (0: not checked)
-  std::array<int32_t, 3> probe = {-1, 0, 0};       // a point of the last grid: dist, iatom, isym
-  float pdist = 0;
-  int32_t patom = 0, psym = 0;
-  bool tree = false;                               // the site tree serves part of the grid
+  std::vector<std::array<float, 3>> places = {};  // further atoms of radius radii[0] (Å)
+  std::vector<float> grids = {};
+  int ca = 0, cg = 0, nca = 0, npseudo = 0;  // -ca cycles names CA, CB, N, P; npseudo 0: all atoms
+  std::size_t ncopies = 0;                   // copies expected (0: not checked)
+  std::vector<float> probe = {};             // a point of the last grid i, j, k: dist, iatom, isym
+  bool tree = false;                         // the site tree serves part of the grid
 };
+
+std::vector<float> numbers(const std::string& text) {
+  std::vector<float> v;
+  for (const std::string& w : testing::words(text)) v.push_back(std::stof(w));
+  return v;
+}
+
+// The crystals of tests/data/distmap/crystal_cases.txt.
+std::vector<crystal_case> crystal_table() {
+  std::vector<crystal_case> cases;
+  for (const auto& row : testing::read_table("distmap/crystal_cases.txt")) {
+    std::vector<std::pair<double, int>> ncs;
+    std::vector<std::array<float, 3>> places;
+    for (std::istringstream in(row[3]); in.good();)
+      if (double angle; in >> angle) ncs.emplace_back(angle, 0), in >> ncs.back().second, in.ignore(1, ';');
+    for (std::istringstream in(row[8]); in.good();)
+      if (std::array<float, 3> x; in >> x[0] >> x[1] >> x[2]) places.push_back(x), in.ignore(1, ';');
+    const std::vector<float> cell = numbers(row[1]), frac = numbers(row[6]), radii = numbers(row[7]),
+                             flags = numbers(row[10]);
+    cases.push_back({row[0], test::make_crystal({cell.begin(), cell.end()}, row[2].c_str(), ncs, numbers(row[4])),
+                     std::stoi(row[5]), {frac[0], frac[1]}, {radii[0], radii[1]}, places, numbers(row[9]),
+                     int(flags[0]), int(flags[1]), int(flags[2]), int(flags[3]), std::stoul(row[11]), numbers(row[12]),
+                     row[13] == "tree"});
+  }
+  return cases;
+}
 
 TEST(FastMapEqualsLiteral, CrystalTable) {
   using test::make_crystal;
-  const std::shared_ptr<crystal_record> flat = make_crystal({30.0, 25.0, 3.0, 90, 90, 90}, "P 21 21 21", {}, shift);
-  // Far from the origin every coordinate is a multiple of 0.25 Å: distances tie exactly and often.
-  const std::shared_ptr<crystal_record> far_shift = make_crystal(orthogonal, "P 21 21 21", {}, {-1.0e5f, 2.0e5f, -3.0e5f});
-  std::vector<crystal_case> cases = {
-      {.what = "monoclinic, NCS one given", .celli = make_crystal(monoclinic, "P 1 21 1", {{60, 0}, {120, 1}, {200, 0}}, shift),
-       .nrandom = 18, .radii = {1.0f, 2.2f}, .grids = {1.7f}, .ncopies = 18 * 2 * 3},
-      {.what = "triclinic", .celli = make_crystal(triclinic, "P 1", {{90, 0}}, shift), .nrandom = 20, .frac = {-0.5f, 1.5f},
-       .radii = {1.0f, 2.2f}, .grids = {7.0f, 3.3f, 0.9f}},
-      {.what = "hexagonal", .celli = make_crystal({23.0, 23.0, 31.0, 90, 90, 120}, "P 61", {}, shift), .nrandom = 8,
-       .frac = {-0.2f, 1.2f}, .radii = {1.0f, 2.2f}, .grids = {1.3f}},
-      {.what = "-ca", .celli = make_crystal(orthogonal, "P 21 21 21"), .nrandom = 24, .radii = {1.7f, 1.7f}, .ca = 1,
-       .nca = 12, .ncopies = 12 * 4},
-      {.what = "-cg -ca, large radii", .celli = make_crystal(monoclinic, "P 1 21 1", {{45, 0}}), .nrandom = 40,
-       .radii = {3.0f, 9.0f}, .grids = {2.5f}, .ca = 1, .cg = 1, .npseudo = 12, .ncopies = 12 * 2 * 2},
-      // At 2.5 Å an atom and its image tie half a cell away; (10, 10, 10) is 3.5 from atoms 1 and 2.
-      {.what = "ties", .celli = make_crystal(cube, "P 21 21 21"),
-       .places = {{5, 10, 10}, {15, 10, 10}, {0, 0, 0}, {20, 20, 20}, {10, 5, 0}, {10, 15, 20}, {0, 10, 5}},
-       .grids = {2.5f, 4.0f, 2.0f}, .probe = {5, 5, 5}, .pdist = 3.5f, .patom = 1, .psym = 1},
-      // (10, 8, 10) is as far from (6, 10, 10) as from its inverse (14, 10, 10).
-      {.what = "symmetry copies tie", .celli = make_crystal(cube, "P -1"), .radii = {1.6f, 1.6f}, .places = {{6, 10, 10}},
-       .ncopies = 2, .probe = {5, 4, 5}, .pdist = std::sqrt(20.0f) - 1.6f, .patom = 1, .psym = 1},
-      // Atoms on the two-fold axes and at the inversion centre: their copies coincide.
-      {.what = "copies coincide", .celli = make_crystal(cube, "P 2 2 2", {{180, 0}}),
-       .places = {{0, 0, 7}, {10, 0, 3}, {0, 10, 10}, {10, 10, 10}}, .grids = {2.0f, 2.5f}},
-      {.what = "copies coincide, inverted", .celli = make_crystal(triclinic, "P -1", {}, shift), .radii = {1.0f, 1.0f},
-       .places = {{0, 0, 0}, {13, 0, 0}, {6.5f, 7.25f, 3.5f}}, .grids = {1.0f}},
-      {.what = "coordinates on a 0.25 Å lattice", .celli = far_shift, .nrandom = 40, .radii = {1.5f, 1.75f},
-       .grids = {2.0f, 1.0f}},
-      // Point 13 of 26 is half a cell from x = 64 by index (13 / 26) but 31.6875 Å from 0: the image is nearer.
-      {.what = "image at half a cell", .celli = make_crystal({64, 64, 64, 90, 90, 90}, "P 1"), .places = {{64, 31.6875f, 31.6875f}},
-       .grids = {2.4375f}, .probe = {13, 13, 13}, .pdist = 30.1875f, .patom = 1, .psym = 1},
-      {.what = "count 0 on c", .celli = flat, .nrandom = 6, .grids = {8.0f}},
-      {.what = "one atom", .celli = flat, .radii = {1.8f, 1.8f}, .places = {{1, 2, 1}}},
-      {.what = "no atoms", .celli = flat, .probe = {3, 2, 1}, .pdist = 10000},
-      {.what = "many atoms", .celli = make_crystal(orthogonal, "P 21 21 21", {{70, 0}}), .nrandom = 1500,
-       .frac = {-0.1f, 1.1f}, .radii = {1.2f, 2.0f}, .grids = {1.1f}},
-      // Corners lie beyond 10000 Å: the start value stays, as the strict test leaves it.
-      {.what = "far", .celli = make_crystal({30000, 30000, 30000, 90, 90, 90}, "P 1"), .places = {{15000, 15000, 15000}},
-       .grids = {4000.0f}, .probe = {0, 0, 0}, .pdist = 10000},
-      // A compact group of atoms in a large cell: far points are searched in the tree.
-      {.what = "group in a large cell", .celli = make_crystal({900, 700, 800, 90, 90, 90}, "P 21 21 21"), .nrandom = 60,
-       .frac = {0.0f, 0.02f}, .radii = {1.4f, 1.9f}, .grids = {25.0f}, .tree = true},
-  };
+  const std::vector<float> none = {0, 0, 0};
+  std::vector<crystal_case> cases = crystal_table();
   std::mt19937 rng(20261206);
   std::uniform_real_distribution<float> u(0.0f, 1.0f);
   for (int trial = 0; trial < 48; ++trial) {  // random orthogonal P212121, monoclinic P1211, triclinic P1
@@ -122,19 +103,14 @@ TEST(FastMapEqualsLiteral, CrystalTable) {
                      .celli = make_crystal(cell, kind == 0 ? "P 21 21 21" : kind == 1 ? "P 1 21 1" : "P 1", ncs,
                                            trial % 2 ? sh : none),
                      .nrandom = 1 + static_cast<int>(u(rng) * 30), .frac = {-0.6f, 1.6f},
-                     .radii = {pseudo ? 3.0f : 1.0f, pseudo ? 10.0f : 2.1f}, .grids = {0.9f + 3.0f * u(rng)}, .cg = pseudo});
+                     .radii = {pseudo ? 3.0f : 1.0f, pseudo ? 10.0f : 2.1f}, .grids = {0.9f + 3.0f * u(rng)},
+                     .cg = pseudo});
   }
-  const char* names[4][2] = {{" CA ", " C"}, {" CB ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
+  const std::vector<std::array<const char*, 2>> names = {{" CA ", " C"}, {" CB ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
   for (const crystal_case& c : cases) {
     atom_store atoms;
-    std::uniform_real_distribution<float> uf(c.frac[0], c.frac[1]), ur(c.radii[0], c.radii[1]);
-    for (int a = 0; a < c.nrandom; ++a) {
-      const float f[3] = {uf(rng), uf(rng), uf(rng)};
-      float x[3];
-      frac_to_real(*c.celli, f, x);
-      const int name = c.ca != 0 ? a % 4 : 0;
-      test::add_atom(atoms, x, ur(rng), names[name][0], names[name][1]);
-    }
+    test::add_random_atoms(atoms, *c.celli, c.nrandom, c.frac, c.radii, rng,
+                           c.ca != 0 ? names : decltype(names){names[0]});
     for (const auto& x : c.places) test::add_atom(atoms, x.data(), c.radii[0]);
     atom_counts& count = atoms.count;
     count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
@@ -149,56 +125,25 @@ TEST(FastMapEqualsLiteral, CrystalTable) {
     }
     if (HasFailure()) break;
     if (c.what == "many atoms") compare_maps(params, flags, *c.celli, atoms, "sample", 0, 4);
-    if (c.probe[0] < 0) continue;
-    const std::size_t p = g.index(c.probe[0], c.probe[1], c.probe[2]);
-    EXPECT_EQ(std::make_tuple(g.dist[p], g.iatom[p], g.isym[p]), std::make_tuple(c.pdist, c.patom, c.psym)) << c.what;
+    if (c.probe.empty()) continue;
+    const std::size_t p = g.index(int32_t(c.probe[0]), int32_t(c.probe[1]), int32_t(c.probe[2]));
+    EXPECT_EQ(std::vector<float>({g.dist[p], float(g.iatom[p]), float(g.isym[p])}),
+              std::vector<float>(c.probe.begin() + 3, c.probe.end()))
+        << c.what;
   }
 }
 
-// The runs of equal image shift agree with the shift at every index: random
-// coordinates, coordinates half a cell from grid fractions and one step off
-// them, the cell faces, coordinates outside the cell, and a count of 0.
-TEST(FastMap, ImageShiftRunsMatchEveryIndex) {
-  std::mt19937 rng(9);
-  std::uniform_real_distribution<float> u(-0.2f, 1.2f);
-  std::vector<shift_run> runs;
-  for (int32_t n : {0, 1, 2, 3, 7, 25, 64, 139, 250}) {
-    std::vector<float> fs = {0.0f, 1.0f, 0.5f, -0.0f, 1.5f, -0.75f, 2.25f};
-    for (int t = 0; t < 200; ++t) fs.push_back(u(rng));
-    for (int32_t q = 0; q <= n; ++q)
-      for (float base : {0.5f, -0.5f}) {
-        base += n > 0 ? static_cast<float>(q) / static_cast<float>(n) : 0.0f;
-        fs.insert(fs.end(), {base, std::nextafter(base, 2.0f), std::nextafter(base, -2.0f)});
-      }
-    for (float fc : fs) {
-      image_shift_runs(fc, n, runs);
-      std::vector<int32_t> joined, direct;  // the runs one index at a time, and the shift itself
-      for (const shift_run& r : runs) {
-        ASSERT_TRUE(r.lo == static_cast<int32_t>(joined.size()) && r.lo <= r.hi) << fc << " " << n;
-        joined.insert(joined.end(), r.hi - r.lo + 1, r.h);
-      }
-      for (int32_t idx = 0; idx <= n; ++idx) direct.push_back(image_shift(fc, idx, n));
-      ASSERT_EQ(joined, direct) << fc << " " << n;
-    }
-  }
-}
-
-// The rounding of the image shift in line equals std::lround: halves, their
-// neighbours, integers, large and tiny magnitudes, random bit patterns.
+// The rounding of the image shift in line equals std::lround at halves,
+// their neighbours and integers, and holds at 2^30 beyond. The runs of equal
+// image shift: the crystal table above.
 TEST(FastMap, NearestIntEqualsLround) {
-  std::vector<float> values = {0.0f, -0.0f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, 0.49999997f, -0.49999997f, 8388607.5f,
-                               -8388607.5f, 8388609.0f, 1.0e-30f, -1.0e-30f, 1073741823.0f, -1073741760.0f};
+  std::vector<float> values = {-0.0f, 0.49999997f, -0.49999997f, 8388607.5f, -8388607.5f, 8388609.0f, 1.0e-30f,
+                               -1.0e-30f, 1073741823.0f, -1073741760.0f};
   for (int k = -70; k <= 70; ++k)
     for (float base : {static_cast<float>(k) + 0.5f, static_cast<float>(k)})
       values.insert(values.end(), {base, std::nextafter(base, 1e9f), std::nextafter(base, -1e9f)});
-  std::mt19937 rng(3);
-  std::uniform_int_distribution<uint32_t> bits;
-  while (values.size() < 200000) {
-    const float v = std::bit_cast<float>(bits(rng));
-    if (std::isfinite(v) && std::fabs(v) < 1.0e9f) values.push_back(v);
-  }
-  for (float v : values) ASSERT_EQ(nearest_int(v), static_cast<int32_t>(std::lround(v))) << v;
-  EXPECT_EQ(nearest_int(3.0e9f), 1073741824);  // held at 2^30
+  for (float v : values) EXPECT_EQ(nearest_int(v), static_cast<int32_t>(std::lround(v))) << v;
+  EXPECT_EQ(nearest_int(3.0e9f), 1073741824);
   EXPECT_EQ(nearest_int(-1.0e30f), -1073741824);
 }
 
@@ -272,22 +217,10 @@ TEST(AtomCopies, WrapNeverLeavesFiniteCoordinatesOutside) {
   }
 }
 
-// shifted_cell: edges of 50, 40, 10 Å at 4 Å give 13 (12.5 away from zero),
-// 10 and 3 (2.5) intervals; point 13 lies at 13 · 4 / 50 = 1.04 of a, and the
-// fracshift (0.1, 0, −0.2) moves the coordinate range to −5..47, 0..40, 2..14.
-// long_cell: a 502 Å edge needs 251 intervals at 2.0 Å, the grid size
-// becomes 2.008 and the edge 250 intervals; one atom, one mark of 100.
-// thousand_atoms: 1000 atoms in P 21 21 21, marks 5 to 95; 3510 copies are
-// moved into the cell. -mt 0 takes the shortest edge (16 Å) as the grid size
-// unless -f. A grid size of 0 stops the run before it starts (driver tests).
+// The stage of small structures; a grid size of 0 stops the run before it
+// starts (driver tests).
 TEST(DistanceMapStage, ReportsEndToEnd) {
-  testing::expect_reports(
-      "distmap_stage",
-      {{"distmap/long_cell.pdb", {"-vb", "1", "-nm"}, "distmap/long_cell_vb1.txt"},
-       {"distmap/shifted_cell.pdb", {"-re", "4.0", "-vb", "1", "-nm"}, "distmap/shifted_cell_re4_vb1.txt"},
-       {"distmap/thousand_atoms.pdb", {"-vb", "1", "-nm"}, "distmap/thousand_atoms_vb1.txt"},
-       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-nm"}, "distmap/thousand_atoms_mt0.txt"},
-       {"distmap/thousand_atoms.pdb", {"-mt", "0", "-f", "-nm"}, "distmap/thousand_atoms_mt0_f.txt"}});
+  testing::expect_reports("distmap_stage", testing::report_table("cases/distmap.txt"));
 }
 
 }  // namespace

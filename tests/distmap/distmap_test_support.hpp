@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -16,15 +17,10 @@
 #include "common/report_writer.hpp"
 #include "input/header_reader.hpp"
 #include "common/linear_algebra.hpp"
-#include "support/report_cases.hpp"
+#include "support/captured_report.hpp"
+#include "support/run_program.hpp"
 
 namespace porvane::test {
-
-// Runs f with standard output captured; returns what the report wrote.
-template <class F>
-std::string quiet(F&& f) {
-  return testing::captured_report(std::forward<F>(f));
-}
 
 // A crystal read from a CRYST1 record (cell in Å and degrees, space group)
 // and MTRIX records (rotations by an angle about (1, 1, 1), given-flags) as a
@@ -68,6 +64,22 @@ inline void add_atom(atom_store& atoms, const float x[3], float r, const char* a
   for (int c = 0; c < 3; ++c) rec.xyz[c] = x[c], atoms.coords.push_back(x[c]);
   rec.radius = r;
   atoms.pdbdata.push_back(rec);
+}
+
+// n atoms GLY 1..n at random fractions frac of the cell (each axis drawn in
+// turn) with random radii, their names and elements taken in turn from `names`.
+inline void add_random_atoms(atom_store& atoms, const crystal_record& celli, int n, std::array<float, 2> frac,
+                             std::array<float, 2> radii, std::mt19937& rng,
+                             const std::vector<std::array<const char*, 2>>& names = {{" C  ", " C"}}) {
+  std::uniform_real_distribution<float> uf(frac[0], frac[1]), ur(radii[0], radii[1]);
+  for (int a = 0; a < n; ++a) {
+    const float f[3] = {uf(rng), uf(rng), uf(rng)};
+    float x[3];
+    frac_to_real(celli, f, x);
+    const auto& name = names[static_cast<std::size_t>(a) % names.size()];
+    add_atom(atoms, x, ur(rng), name[0], name[1]);
+    atoms.pdbdata.back().resname = "GLY", atoms.pdbdata.back().resseq = a + 1;
+  }
 }
 
 }  // namespace porvane::test

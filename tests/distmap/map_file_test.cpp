@@ -15,13 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 const std::vector<double> cell = {40.0, 60.0, 80.0, 90, 95, 90};
 
-// Word n (1-based) of a map file of this machine's byte order.
-template <class T = int32_t>
-T word(const std::string& bytes, std::size_t n) {
-  T v;
-  std::memcpy(&v, bytes.data() + 4 * (n - 1), 4);
-  return v;
-}
+using testing::map_word;
 
 void write_map(const crystal_record& celli, const grid_store& g, const std::string& name) {
   run_state state;
@@ -68,12 +62,12 @@ TEST(MapFile, HeaderEveryValueAndReadBack) {
     for (float& d : g.dist) d = u(rng);
     write_map(*tc, g, name);
     const std::string m = porvane::testing::read_file(path.empty() ? name : path);
-    const std::size_t data = 1024u + word(m, 24);
+    const std::size_t data = 1024u + map_word(m, 24);
     ASSERT_EQ(m.size(), data + 4 * g.points()) << name;
     // The header words: map_end_to_end_test.cpp. The true extremes, then every value: columns
     // fastest, then rows, then sections, as the grid holds them.
     const auto [lo, hi] = std::minmax_element(g.dist.begin(), g.dist.end());
-    EXPECT_EQ(std::vector<float>({word<float>(m, 20), word<float>(m, 21)}), std::vector<float>({*lo, *hi}));
+    EXPECT_EQ(std::vector<float>({map_word<float>(m, 20), map_word<float>(m, 21)}), std::vector<float>({*lo, *hi}));
     EXPECT_EQ(0, std::memcmp(m.data() + data, g.dist.data(), 4 * g.points())) << name;
 
     const auto other = test::make_crystal(cell, "P 1");

@@ -7,6 +7,7 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/distmap_test_support.hpp"
 #include "distmap/nearest_atom_copy.hpp"
+#include "support/loaded_structure.hpp"
 
 namespace porvane {
 namespace {
@@ -21,23 +22,14 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
   for (const auto& [cell, group, ncs, gridsize] : crystals) {
     const auto celli = test::make_crystal(cell, group, ncs, {0.13f, -0.07f, 0.21f});
     atom_store atoms;
-    std::uniform_real_distribution<float> u(-0.2f, 1.2f), r(1.0f, 2.2f);
-    for (int a = 0; a < 25; ++a) {
-      const float f[3] = {u(rng), u(rng), u(rng)};
-      float x[3];
-      frac_to_real(*celli, f, x);
-      test::add_atom(atoms, x, r(rng));
-    }
+    test::add_random_atoms(atoms, *celli, 25, {-0.2f, 1.2f}, {1.0f, 2.2f}, rng);
     run_params params;
     atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
     params.gridsize = gridsize;
     const run_flags flags;
-    int32_t gridmax[3], moved = 0;
-    set_gridmax(params, *celli, gridmax);
     grid_store gridi;
-    coord_range range;
-    fill_grid_positions(params, *celli, gridmax, gridi, range);
-    distance_map_fast(*celli, collect_atom_copies(flags, *celli, atoms, false, moved), gridi);
+    testing::compute_map(*celli, atoms, flags, params, gridi);
+    const int32_t* gridmax = gridi.n;
     for (int32_t i = 0; i <= gridmax[0]; i += 2)
       for (int32_t j = 0; j <= gridmax[1]; j += 3)
         for (int32_t k = 0; k <= gridmax[2]; ++k) {
@@ -50,14 +42,10 @@ TEST(NearestAtomCopy, NamesTheAtomOfTheMap) {
   }
   // No atoms: no copy comes nearer than the start distance.
   const auto celli = test::make_crystal({20, 20, 20, 90, 90, 90}, "P 1");
-  run_params params;
-  int32_t gridmax[3];
-  set_gridmax(params, *celli, gridmax);
   grid_store gridi;
-  coord_range range;
-  fill_grid_positions(params, *celli, gridmax, gridi, range);
+  testing::compute_map(*celli, atom_store{}, run_flags{}, run_params{}, gridi);
   const int32_t g[3] = {1, 2, 3};
-  EXPECT_EQ(nearest_atom_copy(run_flags{}, *celli, atom_store{}, gridi, gridmax, g), 0);
+  EXPECT_EQ(nearest_atom_copy(run_flags{}, *celli, atom_store{}, gridi, gridi.n, g), 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-porvane_test_suite(porvane_distmap_tests "porvane_distmap;porvane_input"
+porvane_test_suite(porvane_distmap_tests porvane_driver
   distmap/distance_map_test.cpp
   distmap/map_file_test.cpp
   distmap/zoom_search_test.cpp

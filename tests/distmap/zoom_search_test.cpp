@@ -1,18 +1,14 @@
 // The zoom search against its literal procedure on one grid store (the
 // store of the whole run, sized here for the finest pass), pass by pass and
-// bit for bit, over small and random crystals; the boxes of the next pass;
-// the stage end to end on real structures and small files.
+// bit for bit, over small and random crystals (the boxes of every pass
+// included); the stage end to end on real structures and small files.
 #include <gtest/gtest.h>
-
-#include <bit>
-#include <regex>
-#include <sstream>
-#include <tuple>
 
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
 #include "distmap/zoom_search.hpp"
 #include "distmap_test_support.hpp"
+#include "support/bit_list.hpp"
 #include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
@@ -95,13 +91,11 @@ std::vector<zoom_pass> zoom_literal(run_params params, const run_flags& flags, c
   return passes;
 }
 
-auto pass_fields(const zoom_pass& p) {
-  return std::tuple(std::bit_cast<uint32_t>(p.gridsize), std::vector<int32_t>(p.gridmax, p.gridmax + 3),
-                    std::vector<int32_t>(p.boxlo, p.boxlo + 3), std::vector<int32_t>(p.boxhi, p.boxhi + 3),
-                    std::vector<int32_t>(p.deepgrid, p.deepgrid + 3),
-                    std::vector<uint32_t>{std::bit_cast<uint32_t>(p.xyz[0]), std::bit_cast<uint32_t>(p.xyz[1]),
-                                          std::bit_cast<uint32_t>(p.xyz[2])},
-                    std::bit_cast<uint32_t>(p.dist), p.iatom, p.incs, p.isym);
+testing::bit_list pass_fields(const zoom_pass& p) {
+  testing::bit_list b;
+  b.add(p.gridsize), b.add(p.gridmax), b.add(p.boxlo), b.add(p.boxhi), b.add(p.deepgrid), b.add(p.xyz), b.add(p.dist);
+  for (int32_t v : {p.iatom, p.incs, p.isym}) b.add(v);
+  return b;
 }
 
 // The search of the program against the literal one; returns the passes
@@ -113,7 +107,7 @@ std::pair<std::vector<zoom_pass>, std::string> compare_zoom(const run_params& pa
   std::vector<zoom_pass> fast;
   run_params p = params;
   int32_t gridmax[3], deepgrid[3] = {0, 0, 0};
-  const std::string lines = test::quiet([&] { EXPECT_TRUE(zoom_passes(p, flags, celli, atoms, gridmax, deepgrid, fast)); });
+  const std::string lines = testing::captured_report([&] { EXPECT_TRUE(zoom_passes(p, flags, celli, atoms, gridmax, deepgrid, fast)); });
   EXPECT_EQ(fast.size(), 6u) << what;
   EXPECT_EQ(p.gridsize, 0.5f) << what;
   for (std::size_t i = 0; i < std::min(fast.size(), literal.size()); ++i) {
@@ -170,17 +164,10 @@ TEST(ZoomSearch, EqualsTheLiteralSearch) {
                                   {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f}),
                      5 + static_cast<int>(u(rng) * 60), -1.2f, 2.2f, {}});
   }
-  const char* names[3][2] = {{" CA ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
   for (const zoom_case& c : cases) {
     atom_store atoms;
-    std::uniform_real_distribution<float> uf(c.flo, c.fhi), ur(1.0f, 2.2f);
-    for (int a = 0; a < c.nrandom; ++a) {
-      const float f[3] = {uf(rng), uf(rng), uf(rng)};
-      float x[3];
-      frac_to_real(*c.celli, f, x);
-      test::add_atom(atoms, x, ur(rng), names[a % 3][0], names[a % 3][1]);
-      atoms.pdbdata.back().resname = "GLY", atoms.pdbdata.back().resseq = a + 1;
-    }
+    test::add_random_atoms(atoms, *c.celli, c.nrandom, {c.flo, c.fhi}, {1.0f, 2.2f}, rng,
+                           {{" CA ", " C"}, {" N  ", " N"}, {" P  ", " P"}});
     for (const auto& x : c.places) test::add_atom(atoms, x.data(), 1.6f);
     run_params params;
     atoms.count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
@@ -203,74 +190,38 @@ TEST(ZoomSearch, EqualsTheLiteralSearch) {
   }
 }
 
-// The boxes of the next pass: a 100 Å edge has 3, 6 and 13 intervals at 32,
-// 16 and 8 Å; index 1 at 16 Å gives 0..4 at 8 Å; index 0 with r = 2 gives
-// -2..2; no interval before gives the whole axis.
-TEST(ZoomSearch, NextBox) {
-  const auto cube = test::make_crystal({100.0, 100.0, 100.0, 90, 90, 90}, "P 1");
-  int32_t counts[3][3];
-  for (int pass = 0; pass < 3; ++pass) set_gridmax(run_params{.gridsize = 32.0f / float(1 << pass)}, *cube, counts[pass]);
-  EXPECT_EQ(std::vector<int32_t>({counts[0][0], counts[1][0], counts[2][0]}), std::vector<int32_t>({3, 6, 13}));
-  for (const auto& [m, old_count, new_count, lo, hi] :
-       std::vector<std::array<int32_t, 5>>{{1, 6, 13, 0, 4}, {0, 25, 50, -2, 2}, {25, 25, 51, 49, 53}, {0, 0, 1, 0, 1},
-                                           {0, 0, 0, 0, 0}, {3, 3, 6, 4, 8}}) {
-    int32_t l = -9, h = -9;
-    next_zoom_box(m, old_count, new_count, l, h);
-    EXPECT_EQ(std::make_pair(l, h), std::make_pair(lo, hi)) << m << " " << old_count << " " << new_count;
-  }
-}
-
-// The table lines of the passes, as the program writes them.
-std::string table_of(const std::vector<zoom_pass>& passes, const atom_store& atoms) {
-  return test::quiet([&] {
-    for (const zoom_pass& p : passes) write_zoom_line(p, atoms);
-  });
-}
-
-// Every real structure: the program's table equals the literal search's.
-// 1d3z (an NMR model in a 1 Å cell) has no interval at 32 to 4 Å and no
-// point above 0; its table keeps the index (0, 0, 0) throughout.
+// Every real structure, and 1a1f (protein and DNA) with -ca (CA and P
+// atoms): the program's table equals the literal search's. 1d3z (an NMR
+// model in a 1 Å cell) has no interval at 32 to 4 Å and no point above 0;
+// its table keeps the index (0, 0, 0) throughout. Small files, 1ubq by hand:
+// tests/data/cases/zoom.txt.
 TEST(ZoomSearch, RealStructuresEndToEnd) {
   namespace fs = std::filesystem;
   const fs::path dir = testing::fresh_directory("zoom_real");
+  std::vector<std::vector<std::string>> runs;
   for (const auto& entry : fs::directory_iterator(std::string(PORVANE_TEST_DATA) + "/pdb")) {
-    const std::string name = entry.path().filename().string();
-    fs::copy_file(entry.path(), dir / name, fs::copy_options::overwrite_existing);
-    for (bool ca : {false, true}) {
-      if (ca && name != "1a1f.pdb") continue;  // protein and DNA: CA and P atoms
-      std::vector<std::string> args = {"-zm", name};
-      if (ca) args.insert(args.begin(), "-ca");
-      const auto run = testing::run_program(PORVANE_BINARY, args, dir);
-      ASSERT_EQ(run.status, 0) << name << run.err;
-      const std::size_t head = run.out.find(" Zooming...performing binary search");
-      ASSERT_NE(head, std::string::npos) << name;
-      const auto s = testing::load_structure((dir / name).string(), run_flags{.ca = ca}, run_params{},
-                                             [](auto&& f) { test::quiet(f); });
-      const std::string expected =
-          " Zooming...performing binary search to find maximum distance to protein -- under development\n"
-          " Gridsize (Å)             Grid Coords           Coords        Max Dist   Residue      Atname  NCS Op   Symm Op\n" +
-          table_of(zoom_literal(s->params, s->flags, *s->celli, s->atoms), s->atoms);
-      EXPECT_EQ(run.out.substr(head), expected) << name;
-    }
+    fs::copy_file(entry.path(), dir / entry.path().filename());
+    runs.push_back({"-zm", entry.path().filename().string()});
+  }
+  runs.push_back({"-ca", "-zm", "1a1f.pdb"});
+  for (const auto& args : runs) {
+    const auto run = testing::run_program(PORVANE_BINARY, args, dir);
+    ASSERT_EQ(run.status, 0) << args.back() << run.err;
+    const auto s = testing::load_run((dir / args.back()).string(), args);
+    const std::string table = testing::captured_report([&] {
+      for (const zoom_pass& p : zoom_literal(s->params, s->flags, *s->celli, s->atoms)) write_zoom_line(p, s->atoms);
+    });
+    EXPECT_TRUE(run.out.ends_with(
+        " Zooming...performing binary search to find maximum distance to protein -- under development\n"
+        " Gridsize (Å)             Grid Coords           Coords        Max Dist   Residue      Atname  NCS Op   Symm Op\n" +
+        table))
+        << args.back() << "\n" << table;
   }
   fs::remove_all(dir);
 }
 
-// 1ubq with -vb 2, checked by hand: 50.84 × 42.77 × 28.95 Å gives 2, 1, 1
-// intervals at 32 Å; the deepest point (1, 1, 1) lies at (32, 32, 32); at
-// 16 Å the counts are 3, 3, 2 and r = 1.5, 3, 2 gives the box 0..3, 0..6,
-// 0..4; at 8 Å (6, 5, 4) r = 2, 5/3, 2 around (3, 2, 2) gives 4..8, 2..5,
-// 2..6. A file without atoms shows blank names and zeros (its distances
-// stay 10000, written as asterisks); a 300 Å edge runs past 250 points; a
-// cell of 9000 Å edges, whose first grid alone would outgrow any map, ends
-// with a message.
 TEST(ZoomSearch, StageReports) {
-  testing::expect_reports("zoom_stage",
-                          {{"pdb/1ubq.pdb", {"-zm", "-vb", "2"}, "zoom/1ubq_zm_vb2.txt"},
-                           {"zoom/no_atoms.pdb", {"-zm"}, "zoom/no_atoms_zm.txt"},
-                           {"zoom/long_cell.pdb", {"-zm", "-vb", "2"}, "zoom/long_cell_zm_vb2.txt"},
-                           {"zoom/huge_cell.pdb", {"-zm"}, "zoom/huge_cell_zm.txt"}},
-                          " Zooming");
+  testing::expect_reports("zoom_stage", testing::report_table("cases/zoom.txt"), " Zooming");
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
 
 #include "support/run_program.hpp"
 
@@ -19,13 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::read_file;
-
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::string join_lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -41,7 +33,7 @@ struct fuzzer {
 
   // One random change of a kind a damaged, hand-edited or hostile file shows.
   std::string mutate(const std::string& text) {
-    std::vector<std::string> lines = split_lines(text);
+    std::vector<std::string> lines = testing::lines_of(text);
     const char noise[] = "0123456789-.+ eE*\t\xc3\x85\xff\x01AZ,/";
     auto numeric = [&](const std::vector<std::string>& values) {  // columns of coordinates, cells, operators
       for (auto& l : lines) {

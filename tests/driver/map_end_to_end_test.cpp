@@ -12,12 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <class T = int32_t>
-T word(const std::string& map, std::size_t n) {
-  T v;
-  std::memcpy(&v, map.data() + 4 * (n - 1), 4);
-  return v;
-}
+using testing::map_word;
 
 TEST(EndToEndMaps, EveryStructureWritesItsMap) {
   const fs::path dir = testing::fresh_directory("maps");
@@ -32,19 +27,19 @@ TEST(EndToEndMaps, EveryStructureWritesItsMap) {
     ASSERT_GT(map.size(), 1024u) << name;
     // Columns, rows, sections from 0 on a sampling of the intervals, 32-bit
     // reals, axes 1 2 3, space group 1, one label "testmap".
-    const int32_t nc = word(map, 1), nr = word(map, 2), ns = word(map, 3);
+    const int32_t nc = map_word(map, 1), nr = map_word(map, 2), ns = map_word(map, 3);
     EXPECT_EQ(static_cast<long>(nc) * nr * ns, std::stol(run.out.substr(points + 21))) << name;
     EXPECT_EQ(map.size(), 1024u + 4u * static_cast<std::size_t>(nc * nr * ns)) << name;
     std::vector<int32_t> words;
-    for (int w : {4, 5, 6, 7, 8, 9, 10, 17, 18, 19, 23, 56}) words.push_back(word(map, w));
+    for (int w : {4, 5, 6, 7, 8, 9, 10, 17, 18, 19, 23, 56}) words.push_back(map_word(map, w));
     EXPECT_EQ(words, (std::vector<int32_t>{2, 0, 0, 0, nc - 1, nr - 1, ns - 1, 1, 2, 3, 1, 1})) << name;
     EXPECT_EQ(map.substr(208, 4) + map.substr(224, 7), "MAP testmap") << name;
-    EXPECT_LT(word<float>(map, 21), 10000.0f) << name;  // every point saw an atom copy
+    EXPECT_LT(map_word<float>(map, 21), 10000.0f) << name;  // every point saw an atom copy
     // The cell of the map is the crystal's: a, b, c and the angles of CRYST1.
     const std::string pdb = testing::read_file(entry.path());
     const std::size_t cryst = pdb.rfind("\nCRYST1", pdb.find("\nATOM")) + 1;
     for (int c = 0; c < 6; ++c)
-      EXPECT_FLOAT_EQ(word<float>(map, 11 + c), std::stof(pdb.substr(cryst + (c < 3 ? 6 + 9 * c : 33 + 7 * (c - 3)), 9)))
+      EXPECT_FLOAT_EQ(map_word<float>(map, 11 + c), std::stof(pdb.substr(cryst + (c < 3 ? 6 + 9 * c : 33 + 7 * (c - 3)), 9)))
           << name;
   }
   fs::remove_all(dir);

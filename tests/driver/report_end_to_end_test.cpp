@@ -1,5 +1,6 @@
 // Whole reports of real structures, run end to end and compared line by line
-// (processor-time figures masked).
+// (processor-time figures masked). Reports with the channel analysis:
+// channel_stages_test.cpp.
 #include <gtest/gtest.h>
 
 #include "support/report_cases.hpp"
@@ -17,12 +18,6 @@ TEST(EndToEnd, HeaderReports) {
   expect_reports("header_reports",
                  {{"pdb/3al1.pdb", {"-ho", "-vb", "1"}, "reports/3al1_ho_vb1.txt"},  // triclinic, REMARK 285
                   {"pdb/1hpv.pdb", {"-ho", "-vb", "1"}, "reports/1hpv_ho_vb1.txt"}});  // symmetry library
-}
-
-TEST(EndToEnd, StructureReportsAndDistanceMaps) {
-  expect_reports("structure_reports",
-                 {{"pdb/6ins_assembly.pdb", {"-nm", "-vb", "1"}, "reports/6ins_nm_vb1.txt"},  // H 3
-                  {"pdb/1a1f.pdb", {"-nm", "-cg"}, "reports/1a1f_nm_cg.txt"}});  // protein-DNA, pseudo-atoms
 }
 
 // The map of one run read back by the next: the same completion, no new map.

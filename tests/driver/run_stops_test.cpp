@@ -13,21 +13,13 @@ using testing::expect_reports;
 using testing::fresh_directory;
 using testing::run_program;
 
-// Plain stops print their line last and exit 0; input errors exit 2 naming
-// the file (and line) on stderr; libccp4's fatal errors exit 1.
+// Every early stop of tests/data/cases/stops.txt, with its status and message.
 TEST(RunStops, StatusAndMessageOfEveryStop) {
-  const auto results = expect_reports(
-      "stops", {{"stops/no_symmetry.pdb", {}, "stops/no_symmetry.txt"},  // unknown space group
-                {"stops/many_symops.pdb", {}, "stops/many_symops.txt"},  // 193 SMTRY operators
-                {"stops/many_ncsops.pdb", {}, "stops/many_ncsops.txt"},  // 193 NCS operators
-                {"stops/one_atom.pdb", {"-ho"}, "stops/one_atom_ho.txt"},
-                {"stops/bad_cryst1.pdb", {}, "", 2},  // "50.0x0" in CRYST1
-                {"stops/bad_atom.pdb", {"-nm"}, "", 2},  // "1x.000" in line 6
-                {"stops/zero_cell.pdb", {}, "", 1},
-                {"stops/one_atom.pdb", {"-rm", PORVANE_TEST_DATA "/stops/not_a_map.map"}, "", 1}});
-  EXPECT_NE(results[4].err.find("bad_cryst1.pdb, line 1"), std::string::npos) << results[4].err;
-  EXPECT_NE(results[5].err.find("bad_atom.pdb, line 6"), std::string::npos) << results[5].err;
+  const auto results = expect_reports("stops", testing::report_table("cases/stops.txt"));
   EXPECT_NE(results[7].out.find("Reading previously written distance map"), std::string::npos);
+  for (std::size_t k = 8; k < 14; ++k) EXPECT_EQ(results[k].out, "") << k;
+  EXPECT_NE(results[14].out.find("Multiscale cluster analysis"), std::string::npos);
+  for (std::size_t k = 15; k < 17; ++k) EXPECT_NE(results[k].out.find("usage"), std::string::npos) << k;
 
   const fs::path dir = fresh_directory("io_stops");
   auto missing = run_program(PORVANE_BINARY, {"no_such_file.pdb"}, dir);
@@ -45,54 +37,6 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.out.find("Writing header..."), std::string::npos);
   fs::remove_all(dir);
-}
-
-// A -rb direction outside 1..4 stops right after the command line; the
-// help text still comes first when it is asked for.
-TEST(RunStops, ReebDirectionOutsideOneToFour) {
-  struct direction_case {
-    std::vector<std::string> args;
-    int status;
-    bool message;
-  };
-  const std::vector<direction_case> cases = {
-      {{"-rb", "5", "1.5", "one_atom.pdb"}, 2, true},   {{"-rb", "0", "1.5", "one_atom.pdb"}, 2, true},
-      {{"one_atom.pdb", "-rb", "x"}, 2, true},          // "x" gives 72, the cutoff is blank
-      {{"-rb", "7", "1.0", "-h", "one_atom.pdb"}, 0, false},
-      {{"-ho", "-rb", "3", "1.0", "one_atom.pdb"}, 0, false}, {{"-ho", "-rb", "-s", "one_atom.pdb"}, 0, false},
-  };
-  const fs::path dir = fresh_directory("reeb_direction");
-  fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb", dir / "one_atom.pdb");
-  for (const direction_case& c : cases) {
-    const auto run = run_program(PORVANE_BINARY, c.args, dir);
-    EXPECT_EQ(run.status, c.status) << c.args[1];
-    if (c.message) {
-      EXPECT_EQ(run.out, "") << c.args[1];
-      EXPECT_NE(run.err.find("-rb direction must be 1, 2 or 3, or 4"), std::string::npos) << run.err;
-    } else {
-      EXPECT_EQ(run.err, "") << c.args[1];
-    }
-  }
-  fs::remove_all(dir);
-}
-
-// A grid size, or a step size of the multiscale loop, that is not above zero
-// stops the run before anything is read (the loop would never end); the
-// single analysis of -s needs no step size.
-TEST(RunStops, GridAndStepSizesAboveZero) {
-  const auto results = expect_reports(
-      "sizes", {{"stops/one_atom.pdb", {"-re", "0", "-nm"}, "", 2},
-                {"stops/one_atom.pdb", {"-re", "-2.", "-nm"}, "", 2},
-                {"stops/one_atom.pdb", {"-st", "0", "-nm"}, "", 2},
-                {"stops/one_atom.pdb", {"-st", "-.2", "-nm"}, "", 2},
-                {"stops/one_atom.pdb", {"-st", "0", "-s", "-nm", "-re", "8."}, "", 0},
-                {"stops/one_atom.pdb", {"-re", "0", "-h"}, "", 0}});
-  for (std::size_t k = 0; k < 4; ++k) {
-    EXPECT_TRUE(results[k].out.empty()) << results[k].out;
-    EXPECT_NE(results[k].err.find(k < 2 ? "Grid size" : "Step size"), std::string::npos) << results[k].err;
-  }
-  EXPECT_NE(results[4].out.find("Multiscale cluster analysis"), std::string::npos);
-  EXPECT_NE(results[5].out.find("usage"), std::string::npos);
 }
 
 TEST(RunStops, TooManyAtomsStopsBeforeTheMap) {

@@ -7,6 +7,5 @@ porvane_test_suite(porvane_driver_tests porvane_driver
   driver/report_end_to_end_test.cpp
   driver/map_end_to_end_test.cpp
   driver/coordinate_files_test.cpp
-  driver/coordinate_files_end_to_end_test.cpp
   driver/coordinate_files_real_runs_test.cpp
 )

@@ -15,6 +15,7 @@
 #include "common/run_stop.hpp"
 #include "input/header_reader.hpp"
 #include "support/report_cases.hpp"
+#include "support/table_file.hpp"
 
 namespace porvane {
 namespace {
@@ -113,16 +114,10 @@ std::string record_text(const header_result& r) {
   return s + "report:\n" + r.out;
 }
 
-// Each case is named after its input file followed by the options given:
-// vb1 or vb2 (verbosity), sl, p1, nn.
+// The hand-written headers of tests/data/header/records.txt.
 TEST(HeaderReader, RecordsOfHandWrittenHeaders) {
-  for (const char* name :
-       {"p212121_vb1", "p212121_sl_vb1", "p212121_p1_nn", "smtry_cut", "smtry_no_atom_p1",
-        "scale_missing", "scale_relative", "scale_relative_sl", "scale_zero_element",
-        "scale_singular", "symbol_unknown_vb1", "symbol_not_in_library",
-        "symbol_not_in_library_p1", "triclinic", "units_vb1", "units_adjacent",
-        "units_chain_lists", "remark285", "seqres_vb2", "no_cell", "no_cell_scale_first",
-        "bad_number_cryst1", "bad_number_smtry"}) {
+  for (const auto& row : testing::read_table("header/records.txt")) {
+    const std::string& name = row[0];
     run_flags flags;
     std::string pdb, part;
     for (std::istringstream parts(name); std::getline(parts, part, '_');) {
@@ -132,24 +127,14 @@ TEST(HeaderReader, RecordsOfHandWrittenHeaders) {
       else if (part == "nn") flags.nn = 1;
       else pdb += (pdb.empty() ? "" : "_") + part;
     }
-    const std::string text = record_text(read_path(data + pdb + ".pdb", flags));
-    EXPECT_EQ(text, testing::read_file(data + name + ".record")) << name;
+    EXPECT_EQ(record_text(read_path(data + pdb + ".pdb", flags)), testing::read_file(data + name + ".record")) << name;
   }
   EXPECT_EQ(read_path(data + "no_such_file.pdb").stop, io_error);
 }
 
 TEST(HeaderReader, ResolutionFromTheFirstNonBlankThroughColumn30) {
-  const std::pair<const char*, float> cases[] = {
-      {"REMARK   2 RESOLUTION.   1.90 ANGSTROMS.", 1.9f},
-      {"REMARK   2 RESOLUTION.    1.80 ANGSTROMS.", 1.8f},
-      {"REMARK   2 RESOLUTION. 2.1  ANGSTROMS.", 2.1f},
-      {"REMARK   2 RESOLUTION. 0.75 ANGSTROM.", 0.75f},
-      {"REMARK   2 RESOLUTION. 12.345678901", 12.3456f},
-      {"REMARK   2 RESOLUTION. NOT APPLICABLE.", 0.0f},
-      {"REMARK   2 RESOLUTION.", 0.0f},
-      {"REMARK   2 RESOLUTION.         1.5", 0.0f}};
-  for (const auto& [line, value] : cases)
-    EXPECT_FLOAT_EQ(read_lines({line, "END"}).celli->resolution, value) << line;
+  for (const auto& row : testing::read_table("tables/resolution.txt"))
+    EXPECT_FLOAT_EQ(read_lines({row[0], "END"}).celli->resolution, std::stof(row[1])) << row[0];
 }
 
 // Stores that fill up: operators and lines past them are counted, not kept.
@@ -201,19 +186,8 @@ TEST(HeaderReader, StoreLimits) {
   }
 }
 
-// Whole runs up to the structure report (-zm ends the run there): real
-// headers, and cells the library cannot orthogonalise.
-TEST(HeaderReader, EndToEnd) {
-  const auto results = testing::expect_reports(
-      "header", {{"pdb/1ubq.pdb", {"-nm", "-re", "8.0"}, "header/1ubq_nm.txt"},
-                 {"pdb/3al1.pdb", {"-nm", "-re", "8.0"}, "header/3al1_nm.txt"},  // ACE not in the table
-                 {"pdb/4jsv.pdb", {"-nm", "-re", "8.0", "-vb", "1"}, "header/4jsv_nm_vb1.txt"},
-                 {"header/bad_cell_1.pdb", {}, "", 1}, {"header/bad_cell_2.pdb", {}, "", 1},
-                 {"header/bad_cell_3.pdb", {}, "", 1}, {"header/bad_cell_4.pdb", {}, "", 1},
-                 {"header/bad_cell_5.pdb", {}, "", 1}});
-  for (std::size_t k = 3; k < results.size(); ++k)  // the library's fatal error
-    EXPECT_NE(results[k].err.find("cannot orthogonalise"), std::string::npos) << k;
-}
+// Whole runs of real headers, and cells the library cannot orthogonalise.
+TEST(HeaderReader, EndToEnd) { testing::expect_reports("header", testing::report_table("cases/header.txt")); }
 
 }  // namespace
 }  // namespace porvane

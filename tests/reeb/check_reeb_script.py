@@ -2,22 +2,14 @@
 """Runs a reeb_graph.py script in PyMOL without a window and checks the CGO
 object 'reebgraph' that it builds, reading the data back from PyMOL.
 
-usage: /usr/bin/python3 check_reeb_script.py SCRIPT [--trim N] [--report FILE]
-                                             [--expect STATE:SPHERES:VERTICES ...]
+usage: /usr/bin/python3 check_reeb_script.py SCRIPT STATE:SPHERES:VERTICES ...
 
-Expected counts per state (one state per direction built) come from
---expect, or from a report of the run with --report: at verbosity 2 or more
-the node, level and edge lines give the graph of each direction and the trim
-level decides which spheres and lines are drawn; a plainer report serves only
-with --trim 0 (every node and edge drawn). With both, both must agree.
-
-States below the first direction built are loaded empty before the script
-runs: Debian's PyMOL 2.5 crashes when lines are loaded into state 2 or 3 of
-an object that does not exist yet.
+One state per direction built, with the given numbers of spheres and line
+vertices; states not given must be empty. States below the first direction
+built are loaded empty before the script runs: Debian's PyMOL 2.5 crashes
+when lines are loaded into state 2 or 3 of an object that does not exist yet.
 """
-import argparse
 import os
-import re
 import sys
 
 # CGO operation codes and the number of values that follow each.
@@ -33,75 +25,9 @@ def fail(message):
     os._exit(1)
 
 
-def counts_from_report(path, trim):
-    """{direction: (spheres, vertices)} implied by the report's lines."""
-    # direction -> [last slice (None without verbose lines), {node: level},
-    #               [(node1, node2)], nodes field, edges field of the structure line]
-    built = {}
-    current = None
-    last_test = None
-    with open(path, encoding="latin-1") as f:
-        for line in f:
-            m = re.match(r"  Calculating reeb graph along direction\s+(\d+)", line)
-            if m:
-                current = built.setdefault(int(m.group(1)), [None, {}, [], None, None])
-                continue
-            if current is None:
-                continue
-            m = re.match(r" Finding patches \(nodes\) for cluster\s+-?\d+\s+at level\s+(\d+)", line)
-            if m:
-                current[0] = max(current[0] or 0, int(m.group(1)))
-                continue
-            m = re.match(r" Patch:\s+(\d+) Average patch coordinates:.*Base,level\s+-?\d+\s+(\S+)", line)
-            if m:
-                current[1][int(m.group(1))] = float(m.group(2))
-                continue
-            m = re.match(r" Testing\s+(\d+)\s+(\d+)", line)
-            if m:
-                last_test = (int(m.group(1)), int(m.group(2)))
-                continue
-            if line.startswith(" Adding an edge:"):
-                current[2].append(last_test)
-                continue
-            m = re.match(r"    The channel structure of cluster .{3} can be represented by (.{3}) nodes and (.{4}) edges", line)
-            if m:
-                current[3], current[4] = m.group(1), m.group(2)
-    expected = {}
-    for d, (top, levels, edges, nnodes, nedges) in built.items():
-        if nnodes is None:
-            fail("report: no structure line for direction %d" % d)
-        if top is not None:
-            if nnodes.strip() != "***" and int(nnodes) != len(levels) or \
-               nedges.strip() != "****" and int(nedges) != len(edges):
-                fail("report: direction %d lists %d nodes and %d edges, its structure line %s and %s"
-                     % (d, len(levels), len(edges), nnodes, nedges))
-            nconn = {k: 0 for k in levels}
-            for r, s in edges:
-                nconn[r] += 1
-                nconn[s] += 1
-
-            def shown(k):
-                if trim == 0:
-                    return True
-                if trim == 1:
-                    return nconn[k] > 0
-                if trim == 2:
-                    return nconn[k] > 1 or (nconn[k] == 1 and levels[k] in (0.0, float(top)))
-                return False
-            spheres = sum(1 for k in levels if shown(k))
-            vertices = 2 * sum(1 for r, s in edges if shown(r) and shown(s))
-        elif trim == 0 and "*" not in nnodes + nedges:
-            spheres, vertices = int(nnodes), 2 * int(nedges)
-        else:
-            fail("report: direction %d needs the lines of verbosity 2 for trim level %d" % (d, trim))
-        expected[d] = (spheres, vertices)
-    return expected
-
-
 def cgo_counts(values):
     """(spheres, vertices) of a serialised CGO; fails on anything unexpected."""
-    spheres = vertices = 0
-    i = 0
+    spheres = vertices = i = 0
     while i < len(values):
         op = values[i]
         if op not in ARGS:
@@ -115,31 +41,19 @@ def cgo_counts(values):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("script")
-    parser.add_argument("--trim", type=int, default=1)
-    parser.add_argument("--report")
-    parser.add_argument("--expect", nargs="*", default=[])
-    args = parser.parse_args()
-
     expected = {}
-    for e in args.expect:
+    for e in sys.argv[2:]:
         state, spheres, vertices = (int(x) for x in e.split(":"))
         expected[state] = (spheres, vertices)
-    if args.report:
-        from_report = counts_from_report(args.report, args.trim)
-        if expected and from_report != expected:
-            fail("report implies %s, expected %s" % (from_report, expected))
-        expected = from_report
     if not expected:
-        fail("nothing expected: give --expect or --report")
+        fail("nothing expected")
 
     import pymol
     pymol.finish_launching(["pymol", "-cq"])
     from pymol import cmd
     for state in range(1, min(expected)):
         cmd.load_cgo([], "reebgraph", state)
-    cmd.run(args.script)
+    cmd.run(sys.argv[1])
 
     if "reebgraph" not in cmd.get_names("objects"):
         fail("no object reebgraph")

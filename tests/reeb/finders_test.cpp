@@ -3,12 +3,12 @@
 // slices with their expected patches and edges, and past the old limits.
 #include <gtest/gtest.h>
 
-#include <bit>
-
 #include "reeb/find_edges.hpp"
 #include "reeb/find_patches.hpp"
 #include "reeb_literal.hpp"
 #include "reeb_test_support.hpp"
+#include "support/bit_list.hpp"
+#include "support/table_file.hpp"
 
 namespace porvane {
 namespace {
@@ -32,16 +32,15 @@ std::string build_direction(Patches patches, Edges edges, run_params params, con
 }
 
 // Every field of every node (reals as bits) and edge.
-auto fields(const reeb_direction& r) {
-  std::vector<std::vector<int64_t>> out;
+testing::bit_list fields(const reeb_direction& r) {
+  testing::bit_list b;
   for (const reeb_node& n : r.nodes) {
-    std::vector<int64_t> v = {n.id, n.npoints, n.nconn, std::bit_cast<uint32_t>(n.level)};
-    for (int c = 0; c < 3; ++c) v.push_back(std::bit_cast<uint32_t>(n.xyz[c])), v.push_back(std::bit_cast<uint32_t>(n.base[c]));
-    v.insert(v.end(), n.neighbours.begin(), n.neighbours.end());
-    out.push_back(v);
+    for (int32_t v : {n.id, n.npoints, n.nconn, static_cast<int32_t>(n.neighbours.size())}) b.add(v);
+    b.add(n.level), b.add(n.xyz), b.add(n.base), b.add(n.neighbours);
   }
-  for (const reeb_edge& e : r.edges) out.push_back({e.size, e.node1, e.node2});
-  return out;
+  for (const reeb_edge& e : r.edges)
+    for (int32_t v : {e.size, e.node1, e.node2}) b.add(v);
+  return b;
 }
 
 // Builds direction d both ways on copies of g; returns the fast graph.
@@ -80,66 +79,41 @@ TEST(ReebFinders, FastEqualsLiteralOnRandomGrids) {
   EXPECT_GT(edges, 5000);
 }
 
-// Two slices k = 0, 1 of direction 3 drawn as rows of p, characters q: '.'
-// no channel, a digit the cluster label. Expected patches of slice 1 as
-// letters a, b, ... (nodes after those of slice 0), edges as (node1, node2,
-// size) in order.
-struct drawn_case {
-  const char* what;
-  std::vector<std::string> lower, upper, patches;
-  int32_t clusternum;
-  std::vector<std::array<int32_t, 3>> edges;
-};
-
+// The drawn slices of tests/data/reeb/drawn_slices.txt: the patches of
+// slice 1 and the edges, quiet below verbosity 2, as the literal finders.
 TEST(ReebFinders, DrawnSlices) {
-  const std::vector<drawn_case> cases = {
-      {"diagonal neighbours are one patch", {"..."}, {"1..", ".1.", "..1"}, {"a..", ".a.", "..a"}, 1, {}},
-      {"no wrap across the faces", {"....."}, {"1...1", ".....", "1...1"}, {"a...b", ".....", "c...d"}, 1, {}},
-      {"U merged, numbers consecutive", {"1.1.1"}, {"1.1.1", "1.1.1", "11111", "....1"},
-       {"a.a.a", "a.a.a", "aaaaa", "....a"}, 1, {{1, 4, 1}, {2, 4, 1}, {3, 4, 1}}},
-      {"two U's and a dot", {"......."}, {"1.1...1", "111...1", "....1.1", "1...111"},
-       {"a.a...b", "aaa...b", "....b.b", "c...bbb"}, 1, {}},
-      {"numbered by first point", {"1..", "..."}, {"..1", ".1.", "1.1"}, {"..a", ".a.", "a.a"}, 1, {}},
-      {"cluster 0 takes every cluster", {"1..3"}, {"12.3", "....", "3..."}, {"aa.b", "....", "c..."}, 0,
-       {{1, 3, 1}, {2, 4, 1}}},
-      {"cluster 2 only", {"2..2"}, {"12.2", "2...", "2..1"}, {".a.b", "a...", "a..."}, 2, {{2, 4, 1}}},
-      {"cluster above the last one", {"12"}, {"12", "21"}, {"..", ".."}, 9, {}},
-      {"cluster -1 takes no point", {"1."}, {"1.", ".."}, {"..", ".."}, -1, {}},
-      {"a column with one point adds nothing", {"1.1"}, {".1."}, {".a."}, 1, {}},
-      {"size counts the shared columns", {"111", "111"}, {"11.", "111"}, {"aa.", "aaa"}, 1, {{1, 2, 5}}},
-      {"two below one above: the graph merges", {"1.1"}, {"111"}, {"aaa"}, 1, {{1, 3, 1}, {2, 3, 1}}},
-      {"one below two above: the graph splits", {"111"}, {"1.1"}, {"a.b"}, 1, {{1, 2, 1}, {1, 3, 1}}},
-      {"edges by first joining column", {"1.1", "1.1", "1.1"}, {"..1", "1..", "11."}, {"..a", "b..", "bb."}, 1,
-       {{2, 3, 1}, {1, 4, 2}}},
-  };
   const cell_frame frame = test::make_frame(20, 20, 20, 90, 90, 90);
-  for (const drawn_case& c : cases) {
-    const int32_t np = static_cast<int32_t>(c.upper.size()) - 1, nq = static_cast<int32_t>(c.upper[0].size()) - 1;
+  for (const auto& row : testing::read_table("reeb/drawn_slices.txt")) {
+    const std::vector<std::string> lower = testing::words(row[1]), upper = testing::words(row[2]);
+    const int32_t np = static_cast<int32_t>(upper.size()) - 1, nq = static_cast<int32_t>(upper[0].size()) - 1;
     grid_store g = test::empty_grid(np, nq, 1);
-    for (int32_t p = 0; p <= np; ++p)
-      for (int32_t q = 0; q <= nq; ++q)
-        for (int32_t k = 0; k <= 1; ++k) {
-          const auto& rows = k == 0 ? c.lower : c.upper;
-          if (p < static_cast<int32_t>(rows.size()) && rows[p][q] != '.') g.clust[g.index(p, q, k)] = rows[p][q] - '0';
-        }
+    for (int32_t k = 0; k <= 1; ++k)
+      for (int32_t p = 0; p < static_cast<int32_t>((k == 0 ? lower : upper).size()); ++p)
+        for (int32_t q = 0; q <= nq; ++q)
+          if (const char c = (k == 0 ? lower : upper)[p][q]; c != '.') g.clust[g.index(p, q, k)] = c - '0';
     run_params params;
-    params.clusternum = c.clusternum;
-    run_flags quiet;
-    quiet.vb = 1;
+    params.clusternum = std::stoi(row[4]);
+    run_flags flags;
+    flags.vb = 1;
     grid_store fast = g;
     reeb_graph rg;
-    EXPECT_EQ(build_direction(find_patches, find_edges, params, quiet, frame, fast, 3, rg), "") << c.what;
-    expect_equal_builds(params, quiet, frame, g, 3, c.what);
+    EXPECT_EQ(build_direction(find_patches, find_edges, params, flags, frame, fast, 3, rg), "") << row[0];
+    expect_equal_builds(params, flags, frame, g, 3, row[0]);
     int32_t first = 0;  // nodes of slice 0
     for (const reeb_node& n : rg.along(3).nodes) first += n.level == 0.0f;
-    std::vector<std::string> got(c.upper.size(), std::string(c.upper[0].size(), '.'));
-    for (int32_t p = 0; p <= np; ++p)
-      for (int32_t q = 0; q <= nq; ++q)
-        if (const int32_t l = fast.patch[fast.index(p, q, 1)]; l != -1) got[p][q] = static_cast<char>('a' + l - first - 1);
-    EXPECT_EQ(got, c.patches) << c.what;
-    std::vector<std::array<int32_t, 3>> edges;
-    for (const reeb_edge& e : rg.along(3).edges) edges.push_back({e.node1, e.node2, e.size});
-    EXPECT_EQ(edges, c.edges) << c.what;
+    std::string patches, edges;
+    for (int32_t p = 0; p <= np; ++p) {
+      patches += p > 0 ? " " : "";
+      for (int32_t q = 0; q <= nq; ++q) {
+        const int32_t l = fast.patch[fast.index(p, q, 1)];
+        patches += l == -1 ? '.' : static_cast<char>('a' + l - first - 1);
+      }
+    }
+    for (const reeb_edge& e : rg.along(3).edges)
+      edges.append(edges.empty() ? "" : ";").append(std::to_string(e.node1) + " " + std::to_string(e.node2) + " " +
+                                                    std::to_string(e.size));
+    EXPECT_EQ(patches, row[3]) << row[0];
+    EXPECT_EQ(edges, row[5]) << row[0];
   }
 }
 
@@ -166,31 +140,6 @@ TEST(ReebFinders, NoFixedLimits) {
   EXPECT_EQ(teeth.node(1).nconn, 16);
   EXPECT_EQ(teeth.node(1).npoints, 31 * 61 + 30);
 }
-
-TEST(ReebFinders, MoveNodeByWholeCells) {
-  const cell_frame frame = test::make_frame(26.0, 29.0, 23.0, 74.0, 96.0, 111.0, {0.25f, 0.0f, -0.5f});
-  reeb_graph rg;
-  reeb_node n;
-  n.xyz[0] = 3.5f, n.xyz[1] = -7.25f, n.xyz[2] = 11.0f;
-  rg.along(2).nodes = {n, n, n};
-  run_params params;
-  params.reebdir = 2;
-  const int32_t shifts[3][3] = {{0, 0, 0}, {1, 0, 0}, {-1, 2, 1}};
-  for (int32_t k = 1; k <= 3; ++k) {
-    move_node(params, frame, rg, k, shifts[k - 1]);
-    for (int c = 0; c < 3; ++c) {
-      float moved = n.xyz[c];
-      for (int a = 0; a < 3; ++a) moved += static_cast<float>(shifts[k - 1][a]) * frame.orthmat[c][a];
-      EXPECT_NEAR(rg.along(2).node(k).xyz[c], moved, 1e-4) << k << " " << c;
-    }
-  }
-}
-
-}  // namespace
-}  // namespace porvane
-
-namespace porvane {
-namespace {
 
 // The grid conventions of a slice: the index wrap of a triple and the triple
 // of (axis, slice) and two in-plane indices.

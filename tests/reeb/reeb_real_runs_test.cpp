@@ -5,9 +5,8 @@
 // spheres and lines of the trimmed graph. An existing script stops the run.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "reeb_run_literal.hpp"
+#include "reeb_test_support.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -19,7 +18,6 @@ using testing::read_file;
 using testing::run_program;
 
 const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-const std::string checker = data + "../reeb/check_reeb_script.py";
 
 struct reeb_run {
   std::string pdb;                   // in tests/data/pdb
@@ -51,12 +49,6 @@ void PrintTo(const reeb_run& run, std::ostream* os) { *os << run.expected; }
 
 class ReebEndToEndRealRuns : public ::testing::TestWithParam<reeb_run> {};
 
-int count_of(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 TEST_P(ReebEndToEndRealRuns, StageLinesScriptsAndPymol) {
   const reeb_run& c = GetParam();
   const fs::path dir = testing::fresh_directory("reeb_real_" + c.expected);
@@ -81,48 +73,24 @@ TEST_P(ReebEndToEndRealRuns, StageLinesScriptsAndPymol) {
   EXPECT_EQ(script, read_file(data + "reeb/" + c.expected + ".py"));
 
   // The same from the structure by the literal procedures.
-  std::smatch used;
-  ASSERT_TRUE(std::regex_search(run.out, used, std::regex("Gridsize used: +([0-9.]+)")));
-  const test::literal_reeb_run literal = test::literal_reeb_stage((dir / input).string(), args, std::stof(used[1]));
+  const test::literal_reeb_run literal =
+      test::literal_reeb_stage((dir / input).string(), args, testing::grid_size_used(run.out));
   EXPECT_EQ(literal.stage, stage);
   EXPECT_EQ(literal.script, script);
 
-  // The cutoff line only for all three directions; the rerun's rows (and
-  // verbose lines) come before the first direction, as the loop printed them
-  // at the same cutoff.
-  const bool all = c.directions == "123";
-  EXPECT_EQ(stage.rfind("  Reeb graph analysis will be done in all three directions with a cutoff of:", 0) == 0, all);
-  const int ndirs = static_cast<int>(c.directions.size());
-  EXPECT_EQ(count_of(stage, "  Calculating reeb graph along direction "), ndirs);
-  EXPECT_EQ(count_of(stage, "    The channel structure of cluster "), ndirs);
-  EXPECT_EQ(count_of(stage, "    Edge size min: "), ndirs);
-  EXPECT_EQ(count_of(script, "cmd.load_cgo(reebgraph"), ndirs);
-  const std::size_t rows_from = all ? stage.find('\n') + 1 : 0;
-  const std::string rows = stage.substr(rows_from, stage.find("  Calculating reeb graph") - rows_from);
-  EXPECT_FALSE(rows.empty());
+  // The rerun's rows (and verbose lines) come before the first direction, as
+  // the loop printed them at the same cutoff.
   if (c.loop_cutoff) {
+    const std::size_t rows_from = c.directions == "123" ? stage.find('\n') + 1 : 0;
+    const std::string rows = stage.substr(rows_from, stage.find("  Calculating reeb graph") - rows_from);
+    EXPECT_FALSE(rows.empty());
     EXPECT_NE(before.find(rows), std::string::npos) << rows;
   }
 
   // PyMOL draws a sphere per shown node and a line per drawn edge.
-  std::ofstream(dir / "report.txt", std::ios::binary) << run.out;
-  const bool verbose = std::find(c.options.begin(), c.options.end(), "-vb") != c.options.end();
-  std::vector<std::string> check = {checker, "reeb_graph.py", "--trim", std::to_string(literal.params.trimlevel)};
-  if (literal.params.trimlevel == 0 || verbose) check.insert(check.end(), {"--report", "report.txt"});
-  check.push_back("--expect");
-  for (const char direction : c.directions) {
-    const reeb_direction& graph = literal.graph.along(direction - '0');
-    int32_t spheres = 0, lines = 0;
-    for (const reeb_node& n : graph.nodes) spheres += n.shown;
-    for (const reeb_edge& e : graph.edges) lines += graph.node(e.node1).shown && graph.node(e.node2).shown;
-    EXPECT_GT(lines, 0) << direction;
-    check.push_back(std::string(1, direction) + ":" + std::to_string(spheres) + ":" + std::to_string(2 * lines));
-  }
-  const auto pymol = run_program("/usr/bin/python3", check, dir);
-  EXPECT_EQ(pymol.status, 0) << pymol.out << pymol.err
-                             << (pymol.status == 127 ? "\n(is python3-pymol installed? scripts/setup.sh installs it)" : "");
-  // States below a single direction are loaded empty first.
-  EXPECT_EQ(count_of(pymol.out, " spheres, "), c.directions.back() - '0') << pymol.out;
+  const auto [pymol, spheres, lines] = test::check_in_pymol(script, literal.graph, c.directions);
+  EXPECT_EQ(pymol.status, 0) << pymol.out << pymol.err;
+  EXPECT_GT(lines, 0);
   fs::remove_all(dir);
 }
 

@@ -26,27 +26,16 @@ struct literal_reeb_run {
 // `pdb`, on the map of grid size `gridsize` (the size the run used).
 inline literal_reeb_run literal_reeb_stage(const std::string& pdb, const std::vector<std::string>& args,
                                            float gridsize) {
-  run_flags flags;
-  run_params params;
-  run_state state;
-  read_command_line(args, flags, params, state);
+  auto m = testing::load_with_map(pdb, gridsize, args);
+  run_flags flags = m->flags;
   flags.cl = 0;  // centre-line files are the run's business
-  auto m = load_real_map(pdb, gridsize, flags, params);
   const crystal_record& celli = *m->celli;
   grid_store& g = m->gridi;
-  params = m->params;
-
-  // The analysis of one cutoff by the literal labelling and geometry.
+  run_params params = m->params;
   channel_context chan;
-  auto analysis = [&](float cutoff) {
-    literal::find_clusters(flags, params, cutoff, g, chan.chinfo, chan.nclust);
-    const analysis_setup s = setup_for(g, celli, params.gridsize);
-    literal::geometry shapes(g, s.grid);
-    analyze_clusters(flags, params, cutoff, s, shapes, chan.chinfo, chan.nclust, chan.counts, chan.results,
-                     chan.files);
-  };
+  auto analysis = [&](float cutoff) { literal::analysis(flags, params, celli, g, cutoff, chan); };
   if (params.reebdir == 4 && params.reebcutoff == 0.0f) {
-    quiet([&] {
+    testing::captured_report([&] {
       literal::porosity_scan(flags, celli, g, chan);
       multiscale_loop(flags, params, chan, [&](float cutoff, bool) { analysis(cutoff); });
     });
@@ -56,7 +45,7 @@ inline literal_reeb_run literal_reeb_stage(const std::string& pdb, const std::ve
   auto put = [&](std::string_view format, const std::vector<report_item>& items = {}) {
     out.script += formatted_text(format, items) + "\n";
   };
-  out.stage = quiet([&] {
+  out.stage = testing::captured_report([&] {
     put("('from pymol.cgo import *')");
     put("('from pymol import cmd')");
     int32_t first = params.reebdir, last = params.reebdir;

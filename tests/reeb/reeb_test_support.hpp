@@ -7,36 +7,22 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/cell_frame.hpp"
+#include "distmap/distmap_test_support.hpp"
 #include "common/grid_store.hpp"
-#include "common/run_stop.hpp"
 #include "reeb/reeb_stage.hpp"
 #include "support/captured_report.hpp"
 #include "support/run_program.hpp"
 
 namespace porvane::test {
 
-// A cell with a along x and b in the xy plane; the matrices in double,
-// rounded, with a fractional offset.
+// The frame of a crystal of that cell, with a fractional offset.
 inline cell_frame make_frame(double a, double b, double c, double al, double be, double ga,
                              std::array<float, 3> shift = {0, 0, 0}) {
-  const double rad = std::acos(-1.0) / 180.0, ca = std::cos(al * rad), cb = std::cos(be * rad),
-               cg = std::cos(ga * rad), sg = std::sin(ga * rad);
-  const double o12 = c * (ca - cb * cg) / sg, o22 = c * std::sqrt(1 - cb * cb - (ca - cb * cg) * (ca - cb * cg) / (sg * sg));
-  const double o[3][3] = {{a, b * cg, c * cb}, {0, b * sg, o12}, {0, 0, o22}};
-  const double s[3][3] = {{1 / a, -cg / (a * sg), (o[0][1] * o12 - o[0][2] * o[1][1]) / (a * o[1][1] * o22)},
-                          {0, 1 / o[1][1], -o12 / (o[1][1] * o22)},
-                          {0, 0, 1 / o22}};
-  cell_frame f;
-  const double cell[6] = {a, b, c, al, be, ga};
-  for (int i = 0; i < 6; ++i) f.cell[i] = static_cast<float>(cell[i]);
-  for (int r = 0; r < 3; ++r) {
-    f.fracshift[r] = shift[r];
-    for (int q = 0; q < 3; ++q) f.orthmat[r][q] = static_cast<float>(o[r][q]), f.fracmat[r][q] = static_cast<float>(s[r][q]);
-  }
-  return f;
+  return *make_crystal({a, b, c, al, be, ga}, "P 1", {}, {shift[0], shift[1], shift[2]});
 }
 
 // A grid of counts n with every label -1 and stale patch labels 77.
@@ -74,45 +60,60 @@ inline std::vector<int32_t> labels_at(const grid_store& g, const std::vector<std
   return clust;
 }
 
-// What one run of the stage left: its stop, report and script, the cutoffs
-// the cluster analysis was asked for, the graph and the settings after it.
+// What one run of the stage left: its report and script, the graph and the
+// settings after it.
 struct stage_result {
-  int status = 0;
-  std::string message, report, script;  // script: empty when there is none
-  std::vector<float> cutoffs;
+  std::string report, script;
   reeb_graph graph;
   run_params params;
 };
 
-// Runs the stage in a fresh directory (holding `existing` as reeb_graph.py
-// when given) on a copy of `grid`. The stand-in cluster analysis writes
-// `labels` into gridi.clust and prints one line with the cutoff.
+// Runs the stage in a fresh directory on a copy of `grid`. The stand-in
+// cluster analysis writes `labels` into gridi.clust and prints one line
+// with the cutoff.
 inline stage_result run_stage(const grid_store& grid, const std::vector<int32_t>& labels, const run_params& params,
-                              const run_flags& flags, const cell_frame& frame, float maxrad3d = 0.0f,
-                              const std::string& existing = "") {
+                              const run_flags& flags, const cell_frame& frame) {
   namespace fs = std::filesystem;
   stage_result res;
   res.params = params;
   grid_store g = grid;
   const fs::path dir = testing::fresh_directory("reeb_stage"), home = fs::current_path();
-  if (!existing.empty()) std::ofstream(dir / "reeb_graph.py") << existing;
   fs::current_path(dir);
   res.report = testing::captured_report([&] {
-    try {
-      reeb_graph_stage(res.params, flags, frame, g, maxrad3d, res.graph, [&](float cutoff) {
-        res.cutoffs.push_back(cutoff);
-        g.clust = labels;
-        report().free("stand-in cluster analysis at", cutoff);
-      });
-    } catch (const run_stop& stop) {
-      res.status = stop.status;
-      res.message = stop.message;
-    }
+    reeb_graph_stage(res.params, flags, frame, g, 0.0f, res.graph, [&](float cutoff) {
+      g.clust = labels;
+      report().free("stand-in cluster analysis at", cutoff);
+    });
   });
   fs::current_path(home);
-  if (fs::exists(dir / "reeb_graph.py")) res.script = testing::read_file(dir / "reeb_graph.py");
+  res.script = testing::read_file(dir / "reeb_graph.py");
   fs::remove_all(dir);
   return res;
+}
+
+// Runs `script` in PyMOL (tests/reeb/check_reeb_script.py) in a fresh
+// directory: one state per direction of `directions` ("123", "2", ...) with
+// a sphere per shown node of `graph` and two line vertices per edge between
+// shown nodes. Returns the checker's run and the numbers of spheres and lines.
+inline std::tuple<testing::program_result, int32_t, int32_t> check_in_pymol(const std::string& script, const reeb_graph& graph,
+                                                                  const std::string& directions) {
+  namespace fs = std::filesystem;
+  const fs::path dir = testing::fresh_directory("reeb_pymol");
+  std::ofstream(dir / "reeb_graph.py", std::ios::binary) << script;
+  std::vector<std::string> args = {std::string(PORVANE_TEST_DATA) + "/../reeb/check_reeb_script.py", "reeb_graph.py"};
+  int32_t nspheres = 0, nlines = 0;
+  for (const char d : directions) {
+    const reeb_direction& g = graph.along(d - '0');
+    int32_t spheres = 0, lines = 0;
+    for (const reeb_node& n : g.nodes) spheres += n.shown;
+    for (const reeb_edge& e : g.edges) lines += g.node(e.node1).shown && g.node(e.node2).shown;
+    args.push_back(std::string(1, d) + ":" + std::to_string(spheres) + ":" + std::to_string(2 * lines));
+    nspheres += spheres, nlines += lines;
+  }
+  testing::program_result run = testing::run_program("/usr/bin/python3", args, dir);
+  if (run.status == 127) run.err += "\n(is python3-pymol installed? scripts/setup.sh installs it)";
+  fs::remove_all(dir);
+  return {run, nspheres, nlines};
 }
 
 }  // namespace porvane::test

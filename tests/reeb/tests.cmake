@@ -1,6 +1,5 @@
 porvane_test_suite(porvane_reeb_tests porvane_driver
   reeb/finders_test.cpp
   reeb/reeb_stage_test.cpp
-  reeb/pymol_script_test.cpp
   reeb/reeb_real_runs_test.cpp
 )

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,6 +26,33 @@ inline std::string read_file(const std::filesystem::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+inline int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Word n (1-based) of a map file of this machine's byte order.
+template <class T = int32_t>
+T map_word(const std::string& map, std::size_t n) {
+  T v;
+  std::memcpy(&v, map.data() + 4 * (n - 1), 4);
+  return v;
+}
+
+// The grid size a report says its run used.
+inline float grid_size_used(const std::string& report) {
+  const std::size_t at = report.find("Gridsize used:");
+  return at == std::string::npos ? 0.0f : std::stof(report.substr(at + 14));
 }
 
 // Limits of a run: wall seconds before it is ended (SIGALRM), processor
