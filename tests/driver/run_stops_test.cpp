@@ -32,6 +32,9 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   // The map name names an environment variable whose value is a path that
   // cannot be created.
   fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb", dir / "one_atom.pdb");
+  auto blank_ended = run_program(PORVANE_BINARY, {"one_atom.pdb "}, dir);  // the name as typed
+  EXPECT_EQ(blank_ended.status, 2);
+  EXPECT_NE(blank_ended.err.find("'one_atom.pdb '"), std::string::npos) << blank_ended.err;
   auto unwritable = run_program(PORVANE_BINARY, {"one_atom.pdb"}, dir,
                                 {"one_atom_channel_2.0.map=/no/such/directory/ok.map"});
   EXPECT_EQ(unwritable.status, 1);
