@@ -126,7 +126,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     stop_run();
   }
   if (!notes.fault.empty()) io_failure(notes.fault);
-  check_grid_and_step(flags, params);
+  check_settings(flags, params);
   check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
   banner(state);
