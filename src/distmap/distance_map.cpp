@@ -266,9 +266,11 @@ void apply_time_budget(run_params& params, const run_flags& flags, const crystal
 
   const float g0 = params.gridsize;
   float g = std::pow(est / params.maxtime, 0.333f) * g0;
-  // A budget of zero or below asks for an infinitely coarse grid: the
-  // coarsest grid that keeps one interval on the shortest edge is taken.
-  if (!std::isfinite(g)) g = std::max(g0, std::min({celli.cell[0], celli.cell[1], celli.cell[2]}));
+  // A budget of zero, or so near zero that the grid would leave the
+  // shortest edge without an interval, asks for a grid coarser than the
+  // cell: the coarsest grid that keeps one interval on that edge is taken.
+  const float shortest = std::min({celli.cell[0], celli.cell[1], celli.cell[2]});
+  if (!std::isfinite(g) || shortest / g < 0.5f) g = std::max(g0, shortest);
   params.gridsize = g;
   lay_grid(params, celli, gridi, state, range);
   const float r = g0 / params.gridsize;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <type_traits>
 
 #include "common/fixed_text.hpp"
 #include "common/run_stop.hpp"
@@ -52,98 +53,111 @@ const option_name* look_up(const std::string& token) {
 
 }  // namespace
 
-void read_command_line(const std::vector<std::string>& args, run_flags& flags,
-                       run_params& params, run_state& state) {
+command_line_notes read_command_line(const std::vector<std::string>& args, run_flags& flags,
+                                     run_params& params, run_state& state) {
+  command_line_notes notes;
   const std::size_t n = args.size();
   std::size_t i = 1;
-  // The value of an option: the next argument, consumed whatever it holds.
-  auto next_value = [&]() {
-    ++i;
-    return fetch(args, i, token_width);
+  auto fault = [&](const std::string& message) {
+    if (notes.fault.empty()) notes.fault = message;
   };
-  auto real_value = [&]() { return chartoreal(next_value()); };
-  auto int_value = [&]() { return chartoint(next_value()); };
-
-  while (i <= n) {
-    std::string token = fetch(args, i, token_width);
-    bool looked_up_again = true;
-    while (looked_up_again) {
-      looked_up_again = false;
-      if (token[0] != '-') {
-        state.pdbname = args[i - 1];  // whole, whatever its length
-        break;
-      }
-      const option_name* option = look_up(token);
-      if (option == nullptr) break;  // unknown names are passed over
-      switch (option->id) {
-        case option_id::re: params.gridsize = real_value(); break;
-        case option_id::mt: params.maxtime = real_value(); break;
-        case option_id::f: flags.f = 1; break;
-        case option_id::rm:
-          flags.rm = 1;
-          flags.writemap = 0;
-          ++i;
-          state.mapfile = i <= n ? args[i - 1] : std::string();
-          break;
-        case option_id::cg:
-          flags.cg = 1;
-          params.gridsize = 3.0f;
-          break;
-        case option_id::ca: flags.ca = 1; break;
-        case option_id::ha: flags.ha = 1; break;
-        case option_id::hn: flags.hn = 1; break;
-        case option_id::sl: flags.sl = 1; break;
-        case option_id::mb:
-          flags.mb = 1;
-          params.maxbfactor = real_value();
-          break;
-        case option_id::rc: flags.rc = 1; break;
-        case option_id::rv: flags.rv = 1; break;
-        case option_id::ru:
-          flags.ru = 1;
-          params.atomradius = real_value();
-          break;
-        case option_id::cd: params.channel_cutoff = real_value(); break;
-        case option_id::st: params.stepsize = real_value(); break;
-        case option_id::pc: params.pocketcountcut = real_value(); break;
-        case option_id::mf: params.clustcountcut = real_value(); break;
-        case option_id::s: flags.multiscale = 0; break;
-        case option_id::nm: flags.writemap = 0; break;
-        case option_id::cl: flags.cl = 1; break;
-        case option_id::cm: flags.cm = 1; break;
-        case option_id::vb: flags.vb = int_value(); break;
-        case option_id::nc: flags.nc = 1; break;
-        case option_id::ex: flags.ex = 1; break;
-        case option_id::ho: flags.ho = 1; break;
-        case option_id::p1: flags.p1 = 1; break;
-        case option_id::ar: flags.ar = 1; break;
-        case option_id::ra: params.clusternum = int_value(); break;
-        case option_id::rt: params.trimlevel = int_value(); break;
-        case option_id::zm: flags.zm = 1; break;
-        case option_id::ns: flags.ns = 1; break;
-        case option_id::h: flags.h = 1; break;
-        case option_id::bs: params.deepcut = real_value(); break;
-        case option_id::nn: flags.nn = 1; break;
-        case option_id::rb:
-          // -rb [direction cutoff]: an option right after it leaves the
-          // defaults of all directions and the 3D radius, and is acted on.
-          flags.rb = 1;
-          ++i;
-          if (i > n) return;
-          token = fetch(args, i, token_width);
-          if (token[0] == '-') {
-            params.reebdir = 4;
-            params.reebcutoff = 0.0f;
-            looked_up_again = true;
-          } else {
-            params.reebdir = chartoint(token);
-            params.reebcutoff = real_value();
-          }
-          break;
-      }
+  // The value of the option at i: the next argument, consumed whatever it
+  // holds; a value that does not read is noted and leaves `target` as it is.
+  auto take_value = [&](auto& target) {
+    const std::string& option = args[i - 1];
+    if (++i > n) return fault(option + " needs a value; it is the last argument");
+    const std::string& text = args[i - 1];
+    if constexpr (std::is_same_v<std::remove_reference_t<decltype(target)>, float>) {
+      if (const auto v = read_real_value(text)) return void(target = *v);
+      fault(option + " needs a real number in the single-precision range as its value; got \"" +
+            text + "\"");
+    } else {
+      if (const auto v = read_integer_value(text)) return void(target = *v);
+      fault(option + " needs a whole number in the 32-bit range as its value; got \"" + text +
+            "\"");
     }
-    ++i;
+  };
+
+  for (; i <= n; ++i) {
+    const std::string token = fetch(args, i, token_width);
+    if (token[0] != '-') {
+      state.pdbname = args[i - 1];  // exactly as typed, whatever its length
+      continue;
+    }
+    const option_name* option = look_up(token);
+    if (option == nullptr) {  // passed over, with a warning
+      notes.unknown_options.push_back(args[i - 1]);
+      continue;
+    }
+    switch (option->id) {
+      case option_id::re: take_value(params.gridsize); break;
+      case option_id::mt: take_value(params.maxtime); break;
+      case option_id::f: flags.f = 1; break;
+      case option_id::rm:
+        flags.rm = 1;
+        flags.writemap = 0;
+        if (++i > n) {
+          fault(args[i - 2] + " needs a map file name; it is the last argument");
+        } else {
+          state.mapfile = args[i - 1];
+          if (trim_blanks(state.mapfile).empty())
+            fault(args[i - 2] + " needs a map file name; got \"" + state.mapfile + "\"");
+        }
+        break;
+      case option_id::cg:
+        flags.cg = 1;
+        params.gridsize = 3.0f;
+        break;
+      case option_id::ca: flags.ca = 1; break;
+      case option_id::ha: flags.ha = 1; break;
+      case option_id::hn: flags.hn = 1; break;
+      case option_id::sl: flags.sl = 1; break;
+      case option_id::mb:
+        flags.mb = 1;
+        take_value(params.maxbfactor);
+        break;
+      case option_id::rc: flags.rc = 1; break;
+      case option_id::rv: flags.rv = 1; break;
+      case option_id::ru:
+        flags.ru = 1;
+        take_value(params.atomradius);
+        break;
+      case option_id::cd: take_value(params.channel_cutoff); break;
+      case option_id::st: take_value(params.stepsize); break;
+      case option_id::pc: take_value(params.pocketcountcut); break;
+      case option_id::mf: take_value(params.clustcountcut); break;
+      case option_id::s: flags.multiscale = 0; break;
+      case option_id::nm: flags.writemap = 0; break;
+      case option_id::cl: flags.cl = 1; break;
+      case option_id::cm: flags.cm = 1; break;
+      case option_id::vb: take_value(flags.vb); break;
+      case option_id::nc: flags.nc = 1; break;
+      case option_id::ex: flags.ex = 1; break;
+      case option_id::ho: flags.ho = 1; break;
+      case option_id::p1: flags.p1 = 1; break;
+      case option_id::ar: flags.ar = 1; break;
+      case option_id::ra: take_value(params.clusternum); break;
+      case option_id::rt: take_value(params.trimlevel); break;
+      case option_id::zm: flags.zm = 1; break;
+      case option_id::ns: flags.ns = 1; break;
+      case option_id::h: flags.h = 1; break;
+      case option_id::bs: take_value(params.deepcut); break;
+      case option_id::nn: flags.nn = 1; break;
+      case option_id::rb:
+        // -rb [direction [cutoff]]: each is taken only when the next argument
+        // is a number; otherwise that argument is read as an option or the
+        // input name, and all directions and the 3D radius are used.
+        flags.rb = 1;
+        if (i == n) break;  // the last argument: both keep their values
+        params.reebdir = 4;
+        params.reebcutoff = 0.0f;
+        if (!is_number_text(args[i])) break;
+        take_value(params.reebdir);
+        if (i < n && is_number_text(args[i])) take_value(params.reebcutoff);
+        break;
+    }
   }
+  return notes;
 }
 
 bool help_requested(const std::vector<std::string>& args, const run_flags& flags,

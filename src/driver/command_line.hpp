@@ -8,10 +8,18 @@
 
 namespace porvane {
 
+// What the command line held that the run cannot take as typed.
+struct command_line_notes {
+  std::vector<std::string> unknown_options;  // arguments passed over, as typed
+  std::string fault;  // why the first unreadable option value cannot be used; empty when none
+};
+
 // Reads the arguments (the program's own name not included) from left to
-// right into flags, params, state.pdbname and state.mapfile.
-void read_command_line(const std::vector<std::string>& args, run_flags& flags,
-                       run_params& params, run_state& state);
+// right into flags, params, state.pdbname and state.mapfile. Option values
+// are whole number texts; one that does not read leaves its setting as it
+// was and is noted.
+command_line_notes read_command_line(const std::vector<std::string>& args, run_flags& flags,
+                                     run_params& params, run_state& state);
 
 // True when the help text is to be printed and the run stopped.
 bool help_requested(const std::vector<std::string>& args, const run_flags& flags,

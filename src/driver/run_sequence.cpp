@@ -118,12 +118,15 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   crystal_record& celli = run.celli;
 
   celli.nsym = 0;
-  read_command_line(args, flags, params, state);
+  const command_line_notes notes = read_command_line(args, flags, params, state);
+  for (const std::string& name : notes.unknown_options)
+    diagnostic("warning: unknown option \"" + name + "\" passed over");
   if (help_requested(args, flags, state)) {
     print_help(params, state);
     stop_run();
   }
-  check_grid_and_step(flags, params);
+  if (!notes.fault.empty()) io_failure(notes.fault);
+  check_settings(flags, params);
   check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
   banner(state);

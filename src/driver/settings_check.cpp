@@ -19,12 +19,16 @@ std::string value_text(float v) {
 
 }  // namespace
 
-void check_grid_and_step(const run_flags& flags, const run_params& params) {
+void check_settings(const run_flags& flags, const run_params& params) {
   if (!positive_number(params.gridsize)) {
     io_failure("Grid size " + value_text(params.gridsize) + " (-re) must be a number above zero.");
   }
   if (flags.multiscale == 1 && !positive_number(params.stepsize)) {
     io_failure("Step size " + value_text(params.stepsize) + " (-st) must be a number above zero.");
+  }
+  if (params.maxtime < 0.0f) {
+    io_failure("Time budget " + value_text(params.maxtime) +
+               " (-mt) must be a number of minutes not below zero.");
   }
 }
 

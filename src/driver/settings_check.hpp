@@ -6,8 +6,9 @@
 namespace porvane {
 
 // A grid size, or with the multiscale analysis a step size, that is not a
-// number above zero ends the run with an input error: no grid can be laid
-// with it, and the multiscale loop would never end.
-void check_grid_and_step(const run_flags& flags, const run_params& params);
+// number above zero, or a time budget below zero, ends the run with an
+// input error: no grid can be laid with such a grid size, the multiscale
+// loop would never end, and no grid can be sized to a negative time.
+void check_settings(const run_flags& flags, const run_params& params);
 
 }  // namespace porvane

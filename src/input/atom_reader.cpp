@@ -243,8 +243,8 @@ void coarse_grain(atom_store& atoms, std::size_t n) {
 
 void read_atoms(const std::string& pdbname, const run_params& params, atom_store& atoms,
                 const run_flags& flags, crystal_record& celli) {
-  // The whole name, trailing blanks ignored, as the header reader opens it.
-  text_file file(trim_blanks(pdbname), input_line_width);
+  // The name exactly as given, as the header reader opens it.
+  text_file file(pdbname, input_line_width);
   atom_read r(params, atoms, flags, celli, file);
   atoms.pdbdata.clear();
   atoms.coords.clear();

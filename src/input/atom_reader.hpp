@@ -10,9 +10,9 @@
 
 namespace porvane {
 
-// Reads the atom records of the file named `pdbname` (trailing blanks
-// ignored) into `atoms`, counting in atoms.count (reset first), and rebuilds
-// the chain table of celli with the CA/P centroids, the atoms' mass and the
+// Reads the atom records of the file named `pdbname` (exactly as given)
+// into `atoms`, counting in atoms.count (reset first), and rebuilds the
+// chain table of celli with the CA/P centroids, the atoms' mass and the
 // B-factor statistics.
 void read_atoms(const std::string& pdbname, const run_params& params, atom_store& atoms,
                 const run_flags& flags, crystal_record& celli);

@@ -622,8 +622,8 @@ void read_header(const std::string& pdbfile, crystal_record& celli, header_store
   celli.nchains = 0;
   nheader = 0;
 
-  // The whole name, trailing blanks ignored: a long path must not be cut.
-  header_reader reader(trim_blanks(pdbfile), celli, header, nheader, flags, params);
+  // The name exactly as given, whatever its length.
+  header_reader reader(pdbfile, celli, header, nheader, flags, params);
   reader.run();  // the file is closed when the reader goes, on every path
 }
 

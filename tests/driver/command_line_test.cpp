@@ -14,11 +14,12 @@ struct parsed {
   run_flags flags;
   run_params params;
   run_state state;
+  command_line_notes notes;
 };
 
 parsed parse(const std::vector<std::string>& args) {
   parsed p;
-  read_command_line(args, p.flags, p.params, p.state);
+  p.notes = read_command_line(args, p.flags, p.params, p.state);
   return p;
 }
 
@@ -31,7 +32,10 @@ std::string settings(const parsed& p) {
     << p.params.atomradius << " bs=" << p.params.deepcut << " nn=" << p.flags.nn
     << " rc=" << p.flags.rc << " rv=" << p.flags.rv << " rb=" << p.flags.rb << "/"
     << p.params.reebdir << "/" << p.params.reebcutoff << " cm=" << p.flags.cm << " h=" << p.flags.h
-    << " pdb=" << p.state.pdbname << " map=" << p.state.mapfile << " ";
+    << " pdb=" << p.state.pdbname << " map=" << p.state.mapfile << " ra=" << p.params.clusternum
+    << " fault=" << p.notes.fault.substr(0, p.notes.fault.find(' ')) << " unknown=";
+  for (const std::string& name : p.notes.unknown_options) s << name << ",";
+  s << " ";
   return s.str();
 }
 

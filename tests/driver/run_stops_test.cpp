@@ -17,7 +17,7 @@ using testing::run_program;
 TEST(RunStops, StatusAndMessageOfEveryStop) {
   const auto results = expect_reports("stops", testing::report_table("cases/stops.txt"));
   EXPECT_NE(results[7].out.find("Reading previously written distance map"), std::string::npos);
-  for (std::size_t k = 8; k < 14; ++k) EXPECT_EQ(results[k].out, "") << k;
+  for (std::size_t k : {8, 9, 10, 11, 12, 13, 18, 19, 20}) EXPECT_EQ(results[k].out, "") << k;
   EXPECT_NE(results[14].out.find("Multiscale cluster analysis"), std::string::npos);
   for (std::size_t k = 15; k < 17; ++k) EXPECT_NE(results[k].out.find("usage"), std::string::npos) << k;
 
@@ -32,6 +32,9 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   // The map name names an environment variable whose value is a path that
   // cannot be created.
   fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb", dir / "one_atom.pdb");
+  auto blank_ended = run_program(PORVANE_BINARY, {"one_atom.pdb "}, dir);  // the name as typed
+  EXPECT_EQ(blank_ended.status, 2);
+  EXPECT_NE(blank_ended.err.find("'one_atom.pdb '"), std::string::npos) << blank_ended.err;
   auto unwritable = run_program(PORVANE_BINARY, {"one_atom.pdb"}, dir,
                                 {"one_atom_channel_2.0.map=/no/such/directory/ok.map"});
   EXPECT_EQ(unwritable.status, 1);
