@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
+#include "distmap/map_grid_size.hpp"
 #include "distmap/map_header.hpp"
 #include "distmap/unit_cell_grid.hpp"
 
@@ -26,6 +28,12 @@ namespace porvane {
 namespace {
 
 constexpr std::size_t section_capacity = (maxgrid + 1) * (maxgrid + 1);  // one whole section
+
+// The largest size of a value a read map may hold (Å). Distances in a cell
+// that PDB coordinates can describe stay far below it (a map without atoms
+// holds 10000.0), and the analysis of values up to it stays finite in single
+// precision: a sum of squares over 251^3 points comes to about 1.6e19.
+constexpr float max_map_value = 1.0e6f;
 
 // The file a map name stands for: the whole name, trailing blanks ignored (a
 // name cut to a shorter length would be another file); a name that is an
@@ -59,6 +67,17 @@ void warn_other_cell(const std::string& path, const float map_cell[6], const flo
       formatted_text("(3f9.3,3f7.2)", {cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]}) +
       "); the map's cell is used";
   diagnostic(text);
+}
+
+// A value that is not a number, infinite or beyond max_map_value would make
+// the sums of the analysis overflow: the map cannot be used.
+[[noreturn]] void refuse_value(const std::string& path, float v, int32_t i, int32_t j, int32_t k) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                ": the value at grid point (%d, %d, %d) is %g, not a distance from -%.0f to %.0f",
+                i, j, k, static_cast<double>(v), static_cast<double>(max_map_value),
+                static_cast<double>(max_map_value));
+  fatal_stop("map file " + path + text);
 }
 
 }  // namespace
@@ -112,14 +131,10 @@ void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, 
   report().free("Reading previously written distance map...Assuming a gridsize of ",
                 params.gridsize);
   const std::string path = map_file_path(state.mapfile);
-  const std::optional<map_header> checked = check_map_header(path);
+  const map_header h = check_map_header(path);
+  check_map_grid_size(path, params, h.cell, h.sampling);
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_RDONLY));
   if (mf == nullptr) library_failure("Cannot open map file " + path + " for reading");
-  if (!checked) {
-    CMap_io::ccp4_cmap_close(mf);
-    fatal_stop("map file " + path + " has no map header this program can check");
-  }
-  const map_header& h = *checked;
 
   float cell[6];
   CMap_io::ccp4_cmap_get_cell(mf, cell);
@@ -140,10 +155,16 @@ void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, 
                  " cannot be read");
     }
     const int32_t k = h.start[2] + ks;
-    for (int32_t js = 0; js < h.count[1]; ++js)
-      for (int32_t is = 0; is < h.count[0]; ++is)
-        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] =
-            maparray[static_cast<std::size_t>(js * nu + is)];
+    for (int32_t js = 0; js < h.count[1]; ++js) {
+      for (int32_t is = 0; is < h.count[0]; ++is) {
+        const float v = maparray[static_cast<std::size_t>(js * nu + is)];
+        if (!(std::fabs(v) <= max_map_value)) {
+          CMap_io::ccp4_cmap_close(mf);
+          refuse_value(path, v, h.start[0] + is, h.start[1] + js, k);
+        }
+        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] = v;
+      }
+    }
   }
   CMap_io::ccp4_cmap_close(mf);
 
