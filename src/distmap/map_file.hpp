@@ -8,10 +8,12 @@
 
 namespace porvane {
 
-// Writes gridi.dist over 0..nx × 0..ny × 0..nz to state.mapname (or to the
-// file an environment variable of that name gives). A file that cannot be
-// created or written is the library's fatal error (exit status 1); so is a
-// name that stands for something other than a regular file.
+// Writes gridi.dist over 0..nx × 0..ny × 0..nz to exactly the file
+// state.mapname, under a temporary name renamed over it once the map is
+// whole (a symbolic link at the name is replaced). A map that cannot be
+// created or written whole, or a name that stands for something other than
+// a regular file or a link, ends the run with status 1, the old file left
+// as it was.
 void write_distance_map(const cell_frame& frame, const grid_store& gridi, const run_state& state);
 // Reads state.mapfile (or the file an environment variable of that name
 // gives) into gridi (sizing it and filling xyz at the assumed
