@@ -15,7 +15,8 @@ namespace porvane {
 enum exit_status : int {
   plain_stop = 0,     // help, header stops, limits: message already on stdout
   library_fatal = 1,  // fatal error of libccp4, or a map or memory the run cannot use
-  io_error = 2,       // unreadable input, malformed number, output file exists
+  io_error = 2,       // unreadable input, malformed number, output file exists, a map read at
+                      // another grid size than it was made at
 };
 
 // Writes a diagnostic line to standard error under the program's name.

@@ -8,5 +8,6 @@ set(PORVANE_COMMON_SOURCES
   src/common/text_file.cpp
   src/common/coordinate_record.cpp
   src/common/output_file.cpp
+  src/common/replaced_file.cpp
   src/common/linear_algebra.cpp
 )

@@ -3,22 +3,29 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include <ccp4/ccp4_errno.h>
 #include <ccp4/ccp4_sysdep.h>
 #include <ccp4/cmaplib.h>
 
 #include "common/fixed_text.hpp"
 #include "common/limits.hpp"
+#include "common/replaced_file.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "distmap/distance_map.hpp"
+#include "distmap/map_grid_size.hpp"
 #include "distmap/map_header.hpp"
 #include "distmap/unit_cell_grid.hpp"
 
@@ -27,21 +34,68 @@ namespace {
 
 constexpr std::size_t section_capacity = (maxgrid + 1) * (maxgrid + 1);  // one whole section
 
-// The file a map name stands for: the whole name, trailing blanks ignored (a
-// name cut to a shorter length would be another file); a name that is an
-// environment variable stands for that variable's value.
+// The largest size of a value a read map may hold (Å). Distances in a cell
+// that PDB coordinates can describe stay far below it (a map without atoms
+// holds 10000.0), and the analysis of values up to it stays finite in single
+// precision: a sum of squares over 251^3 points comes to about 1.6e19.
+constexpr float max_map_value = 1.0e6f;
+
+// The file a map read back stands for: the whole name, trailing blanks
+// ignored (a name cut to a shorter length would be another file); a name
+// that is an environment variable stands for that variable's value.
 std::string map_file_path(std::string_view name) {
   const std::string s(trim_blanks(name));
   if (const char* value = std::getenv(s.c_str()); value != nullptr && *value != '\0') return value;
   return s;
 }
 
-// A map is written over a regular file or a new one only: a FIFO would hold
-// the run until something reads it, a device would swallow the map.
+// A map replaces a regular file, a symbolic link or nothing: whatever else
+// stands at its name (a FIFO, a device, a folder) is not the user's old map.
 void refuse_non_regular_file(const std::string& path) {
   struct stat st {};
-  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+  if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
     fatal_stop("map file " + path + " exists and is not a regular file: the map is not written");
+}
+
+// libccp4's signal lines stay off while the map is written: a failure is
+// reported once, by the program.
+class quiet_library {
+ public:
+  quiet_library() : verbosity_(CCP4::ccp4_liberr_verbosity(-1)) { CCP4::ccp4_liberr_verbosity(0); }
+  ~quiet_library() { CCP4::ccp4_liberr_verbosity(verbosity_); }
+  quiet_library(const quiet_library&) = delete;
+  quiet_library& operator=(const quiet_library&) = delete;
+
+ private:
+  int verbosity_;
+};
+
+// Why a write failed: the system's reason when there is one, else what is
+// wrong with the file.
+std::string failure_reason(int error, const std::string& what) {
+  return error != 0 ? std::string(std::strerror(error)) : what;
+}
+
+// The map as the library left it: a header with the stamp and the counts
+// written, and the length that header implies. libccp4 holds back its last
+// part and the header until the file is closed, and does not report a write
+// that fails there, so only the file itself tells whether it is whole.
+void check_written_map(const replaced_file& out, const int dim[3], int error) {
+  unsigned char header[1024];
+  struct stat st {};
+  if (pread(out.descriptor(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+      fstat(out.descriptor(), &st) != 0)
+    out.write_failure(failure_reason(error, "its header is missing"));
+  int32_t words[3], nsymbt;
+  std::memcpy(words, header, sizeof words);
+  std::memcpy(&nsymbt, header + 4 * 23, 4);
+  if (std::memcmp(header + 4 * 52, "MAP ", 4) != 0 || words[0] != dim[0] || words[1] != dim[1] ||
+      words[2] != dim[2] || nsymbt < 0)
+    out.write_failure(failure_reason(error, "its header is incomplete"));
+  const int64_t expected = int64_t{1024} + nsymbt + int64_t{4} * dim[0] * dim[1] * dim[2];
+  if (st.st_size != expected)
+    out.write_failure(failure_reason(error, "it holds " + std::to_string(st.st_size) + " of the " +
+                                                std::to_string(expected) + " bytes of the map"));
 }
 
 // A read map whose cell is not the structure's: the run goes on with the
@@ -61,6 +115,17 @@ void warn_other_cell(const std::string& path, const float map_cell[6], const flo
   diagnostic(text);
 }
 
+// A value that is not a number, infinite or beyond max_map_value would make
+// the sums of the analysis overflow: the map cannot be used.
+[[noreturn]] void refuse_value(const std::string& path, float v, int32_t i, int32_t j, int32_t k) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                ": the value at grid point (%d, %d, %d) is %g, not a distance from -%.0f to %.0f",
+                i, j, k, static_cast<double>(v), static_cast<double>(max_map_value),
+                static_cast<double>(max_map_value));
+  fatal_stop("map file " + path + text);
+}
+
 }  // namespace
 
 void write_distance_map(const cell_frame& frame, const grid_store& gridi, const run_state& state) {
@@ -70,15 +135,19 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
   const int grid[3] = {g[0], g[1], g[2]};
   const int origin[3] = {0, 0, 0};
   const int order[3] = {1, 2, 3};
-  const std::string path = map_file_path(state.mapname);
+  const std::string path(trim_blanks(state.mapname));
   for (int c = 0; c < 3; ++c)
     if (g[c] < 0 || g[c] > maxgrid || g[c] > gridi.n[c])
       fatal_stop("map file " + path + " not written: the grid does not fit");
   refuse_non_regular_file(path);
 
   report().free("Writing header...");
-  auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_WRONLY));
-  if (mf == nullptr) library_failure("Cannot open map file " + path + " for writing");
+  replaced_file out(path, "map file");
+  const quiet_library quiet;
+  errno = 0;
+  auto* mf = static_cast<CMap_io::CMMFile*>(
+      CMap_io::ccp4_cmap_open(out.temporary().c_str(), O_WRONLY));
+  if (mf == nullptr) out.write_failure(failure_reason(errno, "the library cannot open it"));
   CMap_io::ccp4_cmap_set_cell(mf, frame.cell);
   CMap_io::ccp4_cmap_set_grid(mf, grid);
   CMap_io::ccp4_cmap_set_order(mf, order);
@@ -97,14 +166,19 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
     for (int32_t j = 0; j <= g[1]; ++j)
       for (int32_t i = 0; i <= g[0]; ++i)
         maparrayout[static_cast<std::size_t>(j * nu + i)] = gridi.dist[gridi.index(i, j, k)];
+    errno = 0;
     if (CMap_io::ccp4_cmap_write_section(mf, maparrayout.data()) != 1) {
+      const int error = errno;
       CMap_io::ccp4_cmap_close(mf);
-      library_failure("Cannot write map file " + path);
+      out.write_failure(failure_reason(error, "section " + std::to_string(k) + " cannot be written"));
     }
   }
 
   report().free("Closing map...");
+  errno = 0;
   CMap_io::ccp4_cmap_close(mf);
+  check_written_map(out, dim, errno);
+  out.commit();
 }
 
 void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
@@ -112,14 +186,10 @@ void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, 
   report().free("Reading previously written distance map...Assuming a gridsize of ",
                 params.gridsize);
   const std::string path = map_file_path(state.mapfile);
-  const std::optional<map_header> checked = check_map_header(path);
+  const map_header h = check_map_header(path);
+  check_map_grid_size(path, params, h.cell, h.sampling);
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_RDONLY));
   if (mf == nullptr) library_failure("Cannot open map file " + path + " for reading");
-  if (!checked) {
-    CMap_io::ccp4_cmap_close(mf);
-    fatal_stop("map file " + path + " has no map header this program can check");
-  }
-  const map_header& h = *checked;
 
   float cell[6];
   CMap_io::ccp4_cmap_get_cell(mf, cell);
@@ -140,10 +210,16 @@ void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, 
                  " cannot be read");
     }
     const int32_t k = h.start[2] + ks;
-    for (int32_t js = 0; js < h.count[1]; ++js)
-      for (int32_t is = 0; is < h.count[0]; ++is)
-        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] =
-            maparray[static_cast<std::size_t>(js * nu + is)];
+    for (int32_t js = 0; js < h.count[1]; ++js) {
+      for (int32_t is = 0; is < h.count[0]; ++is) {
+        const float v = maparray[static_cast<std::size_t>(js * nu + is)];
+        if (!(std::fabs(v) <= max_map_value)) {
+          CMap_io::ccp4_cmap_close(mf);
+          refuse_value(path, v, h.start[0] + is, h.start[1] + js, k);
+        }
+        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] = v;
+      }
+    }
   }
   CMap_io::ccp4_cmap_close(mf);
 

@@ -1,9 +1,11 @@
 #include "distmap/map_header.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -36,6 +38,12 @@ class header_words {
     std::memcpy(&v, b, 4);
     return v;
   }
+  float real(int n) const {
+    const int32_t bits = word(n);
+    float v;
+    std::memcpy(&v, &bits, 4);
+    return v;
+  }
 
   [[noreturn]] void wrong(std::string_view field, int n, const std::string& why) const {
     fatal_stop("map file " + path_ + ": header word " + std::to_string(n) + " (" +
@@ -48,32 +56,46 @@ class header_words {
   bool swap_;
 };
 
-// Reads the first 1024 bytes and returns the file's length; -1 for a file
-// that cannot be opened or is shorter than a header.
+// Reads the first 1024 bytes. A file that cannot be opened, is not a regular
+// file, or is too short for a header stops the run saying which.
 long read_header_bytes(const std::string& path, unsigned char* bytes) {
   std::string why;
   const int fd = open_regular_file(path, why);
-  if (fd < 0) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-      fatal_stop("map file " + path + " is not a regular file");
-    return -1;
-  }
+  if (fd < 0) fatal_stop("map file " + path + " cannot be opened: " + why);
   const off_t size = lseek(fd, 0, SEEK_END);
   const ssize_t got =
       size >= static_cast<off_t>(header_bytes) ? pread(fd, bytes, header_bytes, 0) : 0;
   close(fd);
-  return got == static_cast<ssize_t>(header_bytes) ? static_cast<long>(size) : -1;
+  if (size == 0) fatal_stop("map file " + path + " is empty");
+  if (size < static_cast<off_t>(header_bytes))
+    fatal_stop("map file " + path + " holds " + std::to_string(size) +
+               " bytes, too few for the 1024-byte header of a map");
+  if (got != static_cast<ssize_t>(header_bytes))
+    fatal_stop("map file " + path + ": its header cannot be read");
+  return static_cast<long>(size);
 }
 
 const char* const axis_name[3] = {"columns", "rows", "sections"};
 
+// Volume of a cell of edges a, b, c (Å) and angles alpha, beta, gamma
+// (degrees), in double precision; not a positive number for a flat or
+// impossible cell.
+double cell_volume(const float cell[6]) {
+  constexpr double radians = 3.14159265358979323846 / 180.0;
+  const double ca = std::cos(cell[3] * radians), cb = std::cos(cell[4] * radians),
+               cg = std::cos(cell[5] * radians);
+  const double shape = 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg;
+  if (!(shape > 0.0) || !(cell[0] > 0.0f) || !(cell[1] > 0.0f) || !(cell[2] > 0.0f)) return 0.0;
+  return double{cell[0]} * cell[1] * cell[2] * std::sqrt(shape);
+}
+
 }  // namespace
 
-std::optional<map_header> check_map_header(const std::string& path) {
+map_header check_map_header(const std::string& path) {
   unsigned char bytes[header_bytes];
   const long size = read_header_bytes(path, bytes);
-  if (size < 0 || std::memcmp(bytes + 4 * 52, "MAP ", 4) != 0) return std::nullopt;
+  if (std::memcmp(bytes + 4 * 52, "MAP ", 4) != 0)
+    fatal_stop("map file " + path + " is not a CCP4 map: header word 53 is not 'MAP '");
   const header_words w(path, bytes);
   // libccp4 converts by the stamp and divides by a size it lacks for an
   // order it does not know: only the orders of IEEE reals pass.
@@ -88,6 +110,7 @@ std::optional<map_header> check_map_header(const std::string& path) {
     h.sampling[c] = w.word(8 + c);
     h.axes[c] = w.word(17 + c);
   }
+  for (int c = 0; c < 6; ++c) h.cell[c] = w.real(11 + c);
   h.mode = w.word(4);
   h.nsymbt = w.word(24);
   h.nlabl = w.word(56);
@@ -112,6 +135,15 @@ std::optional<map_header> check_map_header(const std::string& path) {
     if (h.start[c] < 0 || int64_t{h.start[c]} + h.count[c] - 1 > h.sampling[c])
       w.wrong("first of the " + axis, 5 + c,
               ": the map does not fit the grid 0.." + std::to_string(h.sampling[c]));
+  }
+  // Every position of the analysis divides by the edges and lies in the
+  // cell: the cell must have a volume.
+  const double volume = cell_volume(h.cell);
+  if (!(volume > 0.0 && volume <= FLT_MAX)) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%g %g %g %g %g %g", h.cell[0], h.cell[1], h.cell[2],
+                  h.cell[3], h.cell[4], h.cell[5]);
+    fatal_stop("map file " + path + ": its cell (" + text + ") has no positive finite volume");
   }
   if (h.nsymbt < 0) w.wrong("symmetry bytes", 24, ", below 0");
   const int64_t needed =

@@ -120,7 +120,7 @@ TEST(Fuzz, MutatedInputEndsCleanly) {
                                           read_file(data + "/pdb/3al1.pdb"), read_file(data + "/pdb/1hpv.pdb")};
   const std::vector<std::vector<std::string>> option_sets = {
       {"-ho"}, {"-nm", "-re", "6.0"}, {"-nm", "-cg", "-re", "8.0"}, {"-nm", "-re", "7.0", "-vb", "2"},
-      {"-nm", "-re", "6.0", "-ha", "-sl"}, {"-re", "9.0", "-mt", "0.01"}, {"-rm", "in.map"}};
+      {"-nm", "-re", "6.0", "-ha", "-sl"}, {"-re", "9.0", "-mt", "0.01"}, {"-rm", "in.map", "-re", "6.0"}};
   const fs::path dir = testing::fresh_directory("fuzz");
   std::ofstream(dir / "base.pdb") << seeds[0];
   ASSERT_EQ(testing::run_program(PORVANE_BINARY, {"-re", "6.0", "base.pdb"}, dir).status, 0);

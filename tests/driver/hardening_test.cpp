@@ -158,7 +158,7 @@ TEST_F(hardening, MapsReadBack) {
     EXPECT_EQ(r.err, "porvane: map file bad.map: header word 56 (number of labels) is " + std::to_string(labels) +
                          ", not 0 to 10\n");
   }
-  const auto other = run(edited(ubq, "CRYST1", 7, "   51.000"), {"-rm", "in_channel_8.0.map"});
+  const auto other = run(edited(ubq, "CRYST1", 7, "   51.000"), {"-re", "8.0", "-rm", "in_channel_8.0.map"});
   EXPECT_EQ(other.status, 0);
   EXPECT_EQ(other.err, "porvane: warning: the cell of map file in_channel_8.0.map (   50.840   42.770   28.950  90.00"
                        "  90.00  90.00) differs from the cell of the structure (   51.000   42.770   28.950  90.00  "

@@ -29,16 +29,31 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   auto unreadable = run_program(PORVANE_BINARY, {"a_directory.pdb"}, dir);
   EXPECT_EQ(unreadable.status, 2);
   EXPECT_NE(unreadable.err.find("a_directory.pdb"), std::string::npos) << unreadable.err;
-  // The map name names an environment variable whose value is a path that
-  // cannot be created.
+  // A map that cannot be created, or written whole (a file-size limit cuts
+  // its last part), leaves the link at its name and the old map as they were;
+  // the next run replaces the link, and writes no file an environment
+  // variable of the map's name gives.
+  const std::string map = "one_atom_channel_2.0.map", long_name = std::string(250, 'x') + ".pdb";
   fs::copy_file(std::string(PORVANE_TEST_DATA) + "/stops/one_atom.pdb", dir / "one_atom.pdb");
   auto blank_ended = run_program(PORVANE_BINARY, {"one_atom.pdb "}, dir);  // the name as typed
   EXPECT_EQ(blank_ended.status, 2);
   EXPECT_NE(blank_ended.err.find("'one_atom.pdb '"), std::string::npos) << blank_ended.err;
-  auto unwritable = run_program(PORVANE_BINARY, {"one_atom.pdb"}, dir,
-                                {"one_atom_channel_2.0.map=/no/such/directory/ok.map"});
-  EXPECT_EQ(unwritable.status, 1);
-  EXPECT_NE(unwritable.out.find("Writing header..."), std::string::npos);
+  fs::copy_file(dir / "one_atom.pdb", dir / long_name);
+  std::ofstream(dir / "old.map") << "old";
+  fs::create_symlink("old.map", dir / map);
+  auto too_long = run_program(PORVANE_BINARY, {long_name}, dir);
+  EXPECT_EQ(too_long.status, 1);
+  EXPECT_NE(too_long.err.find("_channel_2.0.map': File name too long"), std::string::npos) << too_long.err;
+  testing::run_limits limits;
+  limits.file_bytes = 35000;  // of 35344
+  auto full = run_program(PORVANE_BINARY, {"one_atom.pdb"}, dir, {}, limits);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "porvane: cannot write map file '" + map + "': File too large\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+  EXPECT_EQ(run_program(PORVANE_BINARY, {"one_atom.pdb"}, dir, {map + "=elsewhere.map"}).status, 0);
+  EXPECT_EQ(fs::file_size(dir / map), 35344u);
+  EXPECT_EQ(fs::file_size(dir / "old.map"), 3u);
+  EXPECT_FALSE(fs::exists(dir / "elsewhere.map"));
   fs::remove_all(dir);
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -56,11 +57,13 @@ inline float grid_size_used(const std::string& report) {
 }
 
 // Limits of a run: wall seconds before it is ended (SIGALRM), processor
-// seconds (SIGXCPU), address space in bytes (0: none).
+// seconds (SIGXCPU), address space in bytes (0: none), bytes of a file (a
+// write beyond fails as on a full disk).
 struct run_limits {
   unsigned seconds = 300;
   rlim_t cpu_seconds = RLIM_INFINITY;
   rlim_t memory = 0;
+  rlim_t file_bytes = rlim_t{1} << 31;
 };
 
 // Runs `program` with `args` in `workdir`, with extra environment settings
@@ -80,7 +83,8 @@ inline program_result run_program(const std::string& program, const std::vector<
     if (chdir(workdir.c_str()) != 0) _exit(127);
     // A run that hangs or writes without end is ended, not waited for.
     alarm(limits.seconds);
-    rlimit size{1L << 31, 1L << 31}, cpu{limits.cpu_seconds, RLIM_INFINITY},
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit size{limits.file_bytes, limits.file_bytes}, cpu{limits.cpu_seconds, RLIM_INFINITY},
         memory{limits.memory, limits.memory};
     setrlimit(RLIMIT_FSIZE, &size);
     setrlimit(RLIMIT_CPU, &cpu);
