@@ -36,6 +36,12 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
                                 {"one_atom_channel_2.0.map=/no/such/directory/ok.map"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.out.find("Writing header..."), std::string::npos);
+  // A report that standard output refuses (a full disk): status 2 and one message.
+  for (const std::string args : {"-h", "-ho one_atom.pdb"}) {
+    const auto full = run_program("/bin/sh", {"-c", "exec " PORVANE_BINARY " " + args + " >/dev/full"}, dir);
+    EXPECT_EQ(full.status, 2) << args;
+    EXPECT_EQ(full.err, "porvane: cannot write the report to standard output: No space left on device\n") << args;
+  }
   fs::remove_all(dir);
 }
 
