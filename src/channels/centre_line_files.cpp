@@ -26,7 +26,9 @@ std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, fl
                              bool aver) {
   std::string part = "channel";
   part += field_or_whole(k <= 9 ? "(i1)" : "(i2)", "(i0)", k);
-  part += "_" + formatted_text("(i1)", {d}) + (aver ? "_aver_" : "_deep_");
+  part += '_';
+  part += formatted_text("(i1)", {d});
+  part += aver ? "_aver_" : "_deep_";
   part += field_or_whole(cutoff < 10.0f ? "(f3.1)" : "(f4.1)", "(f48.1)", cutoff);
   part += ".pdb";
   std::string name(basename.substr(0, std::min(basename.size(), name_part_width)));
