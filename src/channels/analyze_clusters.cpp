@@ -46,19 +46,22 @@ float share(int32_t part, int32_t whole) {
 }
 
 // The rows of cluster j, continuing or ending the open line as the type asks.
+// The "Clust:" lines belong to verbosity 1 and up, the table rows to
+// verbosity 0 exactly; below 0 only the F0 line of a cluster 1 that is no
+// 1D pipe is written.
 void write_rows(const run_flags& flags, const run_params& params, float cutoff,
                 const cluster_table& chinfo, int32_t j, const cluster_counts& counts,
                 channel_results& results) {
   report_writer& out = report();
   const cluster_record& rec = chinfo[static_cast<std::size_t>(j)];
-  const bool verbose = flags.vb >= 1;
+  const bool verbose = flags.vb >= 1, table = flags.vb == 0;
   const std::string_view dim = rec.clustype.view().substr(0, 3);
   const bool pocket = dim == "0D ";
   if (verbose) {
     out.open("('   Clust:',i5,':',i7,'  gdpts (',f6.2,' % of ch gdpts). Tp:',a6,' Max/av/sd: ',3(f6.2,x))",
              j, rec.npts, (100.0f * static_cast<float>(rec.npts)) / static_cast<float>(counts.ntotal),
              rec.clustype, rec.maxdist, rec.avgdist, rec.sddist);
-  } else if (j == 1) {
+  } else if (table && j == 1) {
     const float pct_pipe = (100.0f * static_cast<float>(counts.npipepts)) / static_cast<float>(counts.ntotal);
     const float pct_pocket = (100.0f * static_cast<float>(counts.npocketpts)) / static_cast<float>(counts.ntotal);
     out.open("(f7.1,x,i4,x,i4,x,i3,x,i3,x,1x,f4.2,1x,a6,3(f5.1,x))", cutoff, counts.npipes,
@@ -74,14 +77,14 @@ void write_rows(const run_flags& flags, const run_params& params, float cutoff,
       if (verbose) {
         out.open("(' Tort: ',f5.2,'  Widthvar: ',f6.2)", t, w);
         if (counts.avgtort != -1.0f) out.line("('    Avg tort/widthvar ',f4.1,'/',f4.1)", counts.avgtort, counts.avgwv);
-      } else {
+      } else if (table) {
         out.open("(x,f4.1,x,f4.1)", t, w);
         if (counts.avgtort != -1.0f) out.line("(' (',f4.1,x,f4.1,' )')", counts.avgtort, counts.avgwv);
       }
       results.dir1d = rec.clustype.view().substr(3, 3);
     } else if (verbose) {
       out.line("(' Tort: ',f5.2,'  Widthvar: ',f6.2)", t, w);
-    } else {
+    } else if (table) {
       out.line("(27x,f4.2,1x,a6,3(f5.1,x),x,f4.1,x,f4.1)", share(rec.npts, counts.npipepts), rec.clustype,
                rec.maxdist, rec.avgdist, rec.sddist, t, w);
     }
@@ -90,7 +93,7 @@ void write_rows(const run_flags& flags, const run_params& params, float cutoff,
   const float limit = pocket ? params.pocketcountcut / 100.0f : 0.01f;
   if (j == 1 || verbose) {
     out.line("('  ')");
-  } else if (share(rec.npts, counts.ntotal) > limit) {
+  } else if (table && share(rec.npts, counts.ntotal) > limit) {
     out.line("(27x,f4.2,1x,a6,3(f5.1,x))", share(rec.npts, pocket ? counts.npocketpts : counts.npipepts),
              rec.clustype, rec.maxdist, rec.avgdist, rec.sddist);
   }

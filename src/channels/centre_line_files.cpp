@@ -9,14 +9,28 @@ namespace porvane {
 
 constexpr std::size_t name_part_width = 50;  // characters of each name part
 
+namespace {
+
+// A number in its field of the name, or written whole where the field
+// cannot hold it, so that no two names meet in a field of asterisks.
+std::string field_or_whole(std::string_view field, std::string_view whole, report_item value) {
+  std::string text = formatted_text(field, {value});
+  if (text.find('*') == std::string::npos) return text;
+  text = formatted_text(whole, {value});
+  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
+}  // namespace
+
 std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, float cutoff,
                              bool aver) {
-  const bool small_k = k <= 9, small_cutoff = cutoff < 10.0f;
-  const char* format = small_k ? (small_cutoff ? "(a7,i1,a1,i1,a6,f3.1,a4)" : "(a7,i1,a1,i1,a6,f4.1,a4)")
-                               : (small_cutoff ? "(a7,i2,a1,i1,a6,f3.1,a4)" : "(a7,i2,a1,i1,a6,f4.1,a4)");
-  std::string part;
-  append_formatted(part, format, {"channel", k, "_", d, aver ? "_aver_" : "_deep_", cutoff, ".pdb"},
-                   false);
+  std::string part = "channel";
+  part += field_or_whole(k <= 9 ? "(i1)" : "(i2)", "(i0)", k);
+  part += '_';
+  part += formatted_text("(i1)", {d});
+  part += aver ? "_aver_" : "_deep_";
+  part += field_or_whole(cutoff < 10.0f ? "(f3.1)" : "(f4.1)", "(f48.1)", cutoff);
+  part += ".pdb";
   std::string name(basename.substr(0, std::min(basename.size(), name_part_width)));
   name += "_";
   name += part.substr(0, std::min(part.size(), name_part_width));

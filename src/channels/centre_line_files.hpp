@@ -13,7 +13,9 @@ namespace porvane {
 
 // File name for cluster k, axis d (1-based), cutoff: the first 50 characters
 // of the base name, "_" and "channel<k>_<d>_deep_<cutoff>.pdb" ("_aver_"
-// with `aver`), numbers too wide for their fields as asterisks.
+// with `aver`). A number too wide for its field (cluster 100 and up; a
+// cutoff that rounds to 10.0 below 10, to 100.0 and up, or to -1.0 and
+// below) is written whole instead, the cutoff with one decimal.
 std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, float cutoff,
                              bool aver);
 

@@ -1,6 +1,12 @@
 #include "report_writer.hpp"
 
+#include <stdio_ext.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "formatted_output.hpp"
+#include "run_stop.hpp"
 
 namespace porvane {
 
@@ -8,8 +14,14 @@ namespace porvane {
 // long calculation), so that a run that is stopped or killed shows its
 // report as far as it got.
 void report_writer::emit() {
-  std::fwrite(text_.data(), 1, text_.size(), out_);
-  std::fflush(out_);
+  if (failed_) return;
+  errno = 0;
+  if (std::fwrite(text_.data(), 1, text_.size(), out_) == text_.size() && std::fflush(out_) == 0)
+    return;
+  const int error = errno != 0 ? errno : EIO;
+  failed_ = true;
+  __fpurge(out_);  // what the stream still holds is dropped, not tried again at exit
+  io_failure(std::string("cannot write the report to standard output: ") + std::strerror(error));
 }
 
 // A free-format write continues an open line with its own leading blank,
@@ -33,7 +45,9 @@ void report_writer::write_formatted(std::string_view format, const std::vector<r
   open_ = !end_line;
 }
 
-void report_writer::flush() { std::fflush(out_); }
+void report_writer::flush() {
+  if (!failed_) std::fflush(out_);
+}
 
 report_writer& report() {
   static report_writer writer(stdout);

@@ -38,6 +38,9 @@ std::string formatted_text(std::string_view format, const std::vector<report_ite
 
 // Writes report lines to a stdio stream, each as soon as it is written. A
 // line left open by `open` is continued by the next write of either kind.
+// A write the stream refuses (a full disk) ends the run with an
+// input/output error; from then on the writer writes nothing more, so the
+// stop itself never meets the failed stream again.
 class report_writer {
  public:
   explicit report_writer(std::FILE* out) : out_(out) {}
@@ -58,7 +61,7 @@ class report_writer {
   void write_free(const std::vector<report_item>& items);
   void write_formatted(std::string_view format, const std::vector<report_item>& items,
                        bool end_line);
-  void flush();
+  void flush();  // never stops the run
   bool line_open() const { return open_; }
 
  private:
@@ -66,6 +69,7 @@ class report_writer {
 
   std::FILE* out_;
   bool open_ = false;
+  bool failed_ = false;  // a write failed: nothing more is written
   std::string text_;  // the line being written, reused
 };
 

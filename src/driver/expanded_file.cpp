@@ -9,6 +9,18 @@
 
 namespace porvane {
 
+namespace {
+
+// The chain of the copies of symmetry operator s: A..Z and the printable
+// characters after Z up to ~ for operators 1 to 62, then the same run again
+// from A, so that every chain is a printable character.
+char chain_character(int32_t s) {
+  constexpr int32_t printable_run = '~' - 'A' + 1;
+  return static_cast<char>('A' + (s - 1) % printable_run);
+}
+
+}  // namespace
+
 void write_expanded_file(const run_flags& flags,
                          const crystal_record& celli, const header_store& header,
                          const atom_store& atoms, const run_state& state) {
@@ -30,7 +42,7 @@ void write_expanded_file(const run_flags& flags,
   const int32_t nsym = stored_count(celli.nsym, maxsymops);
   const int32_t nncs = stored_count(celli.nncs, maxncsops);
   for (int32_t s = 1; s <= nsym; ++s) {
-    const char chain = static_cast<char>(static_cast<unsigned char>((64 + s) % 256));
+    const char chain = chain_character(s);
     for (int32_t n = 1; n <= nncs; ++n) {
       if (celli.ncsgiven[n - 1] != 0) continue;
       for (int32_t a = 1; a <= natoms; ++a) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/formatted_output.hpp"
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
@@ -14,6 +15,18 @@ namespace porvane {
 namespace {
 
 int32_t nearest_int(float t) { return static_cast<int32_t>(std::lround(t)); }
+
+// A graph whose nodes the cell frame cannot place (a scale matrix far from
+// the cell's gives positions that are not finite, or a centre billions of
+// cells away) is not drawn: the run stops with the reason.
+[[noreturn]] void unplaceable_graph(int32_t d, std::string_view what) {
+  fatal_stop("Reeb graph along direction " + std::to_string(d) + ": " + std::string(what) +
+             "; the scale matrix of the header does not give a usable frame");
+}
+
+// Whether a fractional centre component can be moved by whole cells: finite
+// and below 2^31 cells, so that the shift is an int32.
+bool shiftable(float t) { return std::isfinite(t) && std::fabs(t) < 2147483648.0f; }
 
 // Sums the node positions in node order and moves every node by the whole
 // cells that bring the mean into the cell. A graph without nodes stays
@@ -29,6 +42,10 @@ void centre_graph(run_params& params, const run_flags& flags, const cell_frame& 
       for (int c = 0; c < 3; ++c) sum[c] = sum[c] + node.xyz[c];
     for (int c = 0; c < 3; ++c) mean[c] = sum[c] / static_cast<float>(graph.nnodes());
     to_fcoords(celli, mean, t);
+    if (!shiftable(t[0]) || !shiftable(t[1]) || !shiftable(t[2]))
+      unplaceable_graph(params.reebdir,
+                        "its nodes cannot be moved into the cell by whole cells (their fractional "
+                        "centre is not a number or lies 2^31 cells or more away)");
     for (int c = 0; c < 3; ++c) shift[c] = centring_shift(t[c]);
   }
   if (flags.vb > 1) {
@@ -37,6 +54,16 @@ void centre_graph(run_params& params, const run_flags& flags, const cell_frame& 
     report().free("Translating by ", shift[0], shift[1], shift[2]);
   }
   for (int32_t k = 1; k <= graph.nnodes(); ++k) move_node(params, celli, reebgraph, k, shift);
+  for (const reeb_node& node : graph.nodes)
+    if (!std::isfinite(node.xyz[0]) || !std::isfinite(node.xyz[1]) || !std::isfinite(node.xyz[2]))
+      unplaceable_graph(params.reebdir, "its node positions are not finite numbers");
+}
+
+// A position in the f8.2 field of the script, or written whole with its two
+// decimals where the field cannot hold it, so that the script stays Python.
+std::string script_number(float v) {
+  std::string text = formatted_text("(f8.2)", {v});
+  return text.find('*') == std::string::npos ? text : formatted_text("(f0.2)", {v});
 }
 
 // The node list, then the edge list coloured by size, then the object.
@@ -46,8 +73,8 @@ void write_direction(output_file& script, reeb_direction& graph, int32_t d, int3
   for (reeb_node& node : graph.nodes) {
     node.shown = 0;
     if (!node_shown(node, trimlevel, top_level)) continue;
-    script.line("('SPHERE,',f8.2,',',f8.2,',',f8.2,',0.5,')", node.xyz[0], node.xyz[1],
-                node.xyz[2]);
+    script.line("('SPHERE,',a,',',a,',',a,',0.5,')", script_number(node.xyz[0]),
+                script_number(node.xyz[1]), script_number(node.xyz[2]));
     node.shown = 1;
   }
   script.line("(']')");
@@ -64,7 +91,8 @@ void write_direction(output_file& script, reeb_direction& graph, int32_t d, int3
     else if (f < 0.9f) script.line("('COLOR, 0.0,1.0,0.0,')");
     else script.line("('COLOR, 0.0,0.0,1.0,')");
     for (const reeb_node* n : {&n1, &n2})
-      script.line("(' VERTEX,',f8.2,','f8.2,','f8.2,',')", n->xyz[0], n->xyz[1], n->xyz[2]);
+      script.line("(' VERTEX,',a,',',a,',',a,',')", script_number(n->xyz[0]),
+                  script_number(n->xyz[1]), script_number(n->xyz[2]));
     script.line("()");
   }
   script.line("(']')");

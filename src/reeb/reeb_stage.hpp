@@ -20,13 +20,17 @@ namespace porvane {
 // labels gridi.clust at that cutoff and prints its table rows), then builds,
 // centres, reports, trims and writes the graph of params.clusternum for each
 // direction. params.reebdir (1, 2, 3 or 4 = all) ends as the last direction
-// built; the graphs stay in reebgraph.
+// built; the graphs stay in reebgraph. A graph whose positions the cell
+// frame cannot give as finite numbers, or whose centre lies 2^31 cells or
+// more away, stops the run (status 1) before its direction is written.
+// Positions too wide for the f8.2 fields of the script are written whole.
 void reeb_graph_stage(run_params& params, const run_flags& flags, const cell_frame& celli,
                       grid_store& gridi, float maxrad3d, reeb_graph& reebgraph,
                       const std::function<void(float cutoff)>& rerun_cluster_analysis);
 
 // Whole cells that bring the fractional centre component t into [0, 1):
-// -trunc(t) above 0, nint(0.5 - t) below 0, 0 at 0.
+// -trunc(t) above 0, nint(0.5 - t) below 0, 0 at 0. t must be finite and
+// below 2^31 in magnitude; the stage stops the run on a centre that is not.
 int32_t centring_shift(float t);
 
 // Whether the trim level shows a node: 0 every node, 1 nodes with an edge,

@@ -159,8 +159,11 @@ TEST(CentreLineFiles, Names) {
   const std::vector<std::tuple<std::string, int32_t, int32_t, float, bool, std::string>> names = {
       {"1abc", 1, 3, 1.4f, false, "1abc_channel1_3_deep_1.4.pdb"},
       {"1abc", 10, 1, 10.2f, false, "1abc_channel10_1_deep_10.2.pdb"},
-      {"1abc", 100, 2, 1.6f, true, "1abc_channel**_2_aver_1.6.pdb"},
-      {"x", 3, 2, 9.96f, false, "x_channel3_2_deep_***.pdb"},  // 10.0 does not fit F3.1
+      // numbers too wide for their fields written whole: i2, f3.1 (10.0, -1.5), f4.1
+      {"1abc", 100, 2, 1.6f, true, "1abc_channel100_2_aver_1.6.pdb"},
+      {"x", 3, 2, 9.96f, false, "x_channel3_2_deep_10.0.pdb"},
+      {"x", 12, 3, -1.5f, false, "x_channel12_3_deep_-1.5.pdb"},
+      {"x", 250, 1, 100.0f, false, "x_channel250_1_deep_100.0.pdb"},
       {"", 2, 1, 2.0f, false, "_channel2_1_deep_2.0.pdb"},
       {std::string(60, 'b'), 1, 1, 1.4f, false, std::string(50, 'b') + "_channel1_1_deep_1.4.pdb"},
   };

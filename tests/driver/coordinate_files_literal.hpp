@@ -57,7 +57,7 @@ inline std::string atom_line(const atom_record& rec, std::string_view atname, st
 
 // The expanded file of a loaded run: the header lines (CRYST1 in P 1, the
 // others' first 80 columns), then for s, n, a the copy wrapped into the cell,
-// chain character 64 + s; W and B from `wb` by atom when given.
+// chain character A + (s - 1) mod 62; W and B from `wb` by atom when given.
 inline std::string expanded_reference(const testing::loaded_structure& run,
                                       const std::vector<std::pair<float, float>>& wb = {}) {
   const crystal_record& celli = *run.celli;
@@ -80,7 +80,7 @@ inline std::string expanded_reference(const testing::loaded_structure& run,
         atom_copy cp;
         bool outside[3];
         place_atom_copy(celli, run.atoms, a, s, n, cp, outside);
-        const char chain[1] = {static_cast<char>((64 + s) % 256)};
+        const char chain[1] = {static_cast<char>('A' + (s - 1) % 62)};
         const auto [w, b] = wb.empty() ? std::pair(rec.occupancy, rec.bfactor) : wb[a - 1];
         text += atom_line(rec, rec.atname, rec.resname, std::string_view(chain, 1), cp.x, w, b);
       }

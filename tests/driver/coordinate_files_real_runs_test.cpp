@@ -107,7 +107,8 @@ TEST(CoordinateFilesEndToEndRealRuns, GridNearestChannelAndExpanded) {
 // nothing). Thirty operators translating by 0, 1, ..., 29 Å along a 30 Å
 // edge, an NCS operator that is given (never applied), two atoms at x = 0.5
 // and 29.5: chains A to Z and then [ \ ] ^; the second atom wraps from
-// 30.5 + k to k + 0.5 (checked by hand).
+// 30.5 + k to k + 0.5 (checked by hand). The 192 operators of F m -3 m: chains
+// A to ~ three times, then A to F.
 TEST(ExpandedFile, RealStructuresEndToEnd) {
   const fs::path dir = testing::fresh_directory("expanded_real");
   std::vector<std::pair<std::string, std::vector<std::string>>> runs;
@@ -127,7 +128,9 @@ TEST(ExpandedFile, RealStructuresEndToEnd) {
   }
   fs::remove_all(dir);
   testing::expect_reports("expanded_thirty", {{"endfiles/thirty_operators.pdb", {"-nm", "-ex", "-re", "5.0"}, "", 0,
-                                               "endfiles/thirty_operators"}});
+                                               "endfiles/thirty_operators"},
+                                              {"endfiles/cubic_192_operators.pdb", {"-nm", "-ex", "-re", "5.0"}, "", 0,
+                                               "endfiles/cubic_192_operators"}});
 }
 
 // A file of each stage that exists already: status 2 naming it, the file as

@@ -54,6 +54,12 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   EXPECT_EQ(fs::file_size(dir / map), 35344u);
   EXPECT_EQ(fs::file_size(dir / "old.map"), 3u);
   EXPECT_FALSE(fs::exists(dir / "elsewhere.map"));
+  // A report that standard output refuses (a full disk): status 2 and one message.
+  for (const std::string args : {"-h", "-ho one_atom.pdb"}) {
+    const auto refused = run_program("/bin/sh", {"-c", "exec " PORVANE_BINARY " " + args + " >/dev/full"}, dir);
+    EXPECT_EQ(refused.status, 2) << args;
+    EXPECT_EQ(refused.err, "porvane: cannot write the report to standard output: No space left on device\n") << args;
+  }
   fs::remove_all(dir);
 }
 

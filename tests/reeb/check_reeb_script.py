@@ -77,6 +77,9 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except Exception as error:  # a script that does not run (its traceback would exit 0)
+        fail("%s: %s" % (type(error).__name__, error))
     sys.stdout.flush()
     os._exit(0)

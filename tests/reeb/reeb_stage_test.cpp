@@ -127,6 +127,17 @@ TEST(ReebStageEndToEnd, CentringMovesTheGraph) {
       << r.script;
 }
 
+// Positions past the f8.2 field (the tube at 40000 Å spacing, its cell shifted
+// by half an edge along a) are written whole with two decimals: PyMOL runs it.
+TEST(ReebStageEndToEnd, WidePositionsWrittenWhole) {
+  run_params p = reeb_params(1, 1.5f, 0);
+  p.gridsize = 40000.0f;
+  const test::stage_result r =
+      run_stage(tube, tube_labels(), p, run_flags{}, test::make_frame(99999, 99999, 99999, 90, 90, 90, {0.5f, 0, 0}));
+  EXPECT_NE(r.script.find("\nSPHERE,-69998.51,160000.03,    0.00,0.5,\n"), std::string::npos) << r.script;
+  EXPECT_EQ(std::get<0>(test::check_in_pymol(r.script, r.graph, "1")).status, 0) << r.script;
+}
+
 // No point of the chosen cluster: nothing to centre, the centre shows as 0
 // with no shift, the minimum edge size overflows its field, the lists are
 // empty. More than 999 nodes, and cluster number 1000, print as ***.
