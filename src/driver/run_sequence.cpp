@@ -129,6 +129,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   banner(state);
   read_header(state.pdbname, celli, run.header, state.nheader, flags, params);
   header_stops(celli, flags);
+  complete_cell_frame(celli);
 
   read_and_describe_atoms(run);
   make_output_names(params, flags, state);

@@ -20,6 +20,22 @@ namespace {
 
 constexpr float pi = 3.1415927f;
 constexpr float scale_tolerance = 0.001f;  // relative, per non-zero element
+// The least cell volume (Å³) that does not round to 0.0 in the report's one
+// decimal.
+constexpr float smallest_cell_volume = 0.05f;
+
+// The scale matrix of the cell: the inverse of [orthogonalisation 0; 0 0 0 1].
+void calculated_scale(const float cell[6], float x[3][3]) {
+  float ro[3][3];
+  cell_orthogonalisation(cell, ro);
+  float a4[4][4] = {}, ai4[4][4];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) a4[i][j] = ro[i][j];
+  a4[3][3] = 1.0f;
+  invert_4x4(a4, ai4);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) x[i][j] = ai4[i][j];
+}
 
 // True when the matrix has an inverse with finite elements.
 bool invertible(const float m[3][3]) {
@@ -338,16 +354,7 @@ void header_reader::cryst() {
   read_fixed(line_, "(6x,3f9.3,3f7.2,x,a10)", place(), celli_.cell[0], celli_.cell[1],
              celli_.cell[2], celli_.cell[3], celli_.cell[4], celli_.cell[5], celli_.spgname);
 
-  // Scale matrix of the cell: the inverse of [orthogonalisation 0; 0 0 0 1].
-  float ro[3][3];
-  cell_orthogonalisation(celli_.cell, ro);
-  float a4[4][4] = {}, ai4[4][4];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) a4[i][j] = ro[i][j];
-  a4[3][3] = 1.0f;
-  invert_4x4(a4, ai4);
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) x_[i][j] = ai4[i][j];
+  calculated_scale(celli_.cell, x_);
   have_cell_ = true;
 
   celli_.spgnum = space_group_unknown;
@@ -360,10 +367,13 @@ void header_reader::cryst() {
               gamma = celli_.cell[5] * deg;
   const float ca = std::cos(alpha), cb = std::cos(beta), cg = std::cos(gamma);
   celli_.cellvol = a * b * c * std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
-  // Angles that only just close a cell, or edges beyond single precision,
-  // leave no volume to divide by: such a cell ends the run as a zero cell does.
+  // Angles that only just close a cell, edges beyond single precision, or a
+  // volume the report shows as 0.0 (an edge of 1e-30 Å) leave no volume to
+  // divide by and no grid: such a cell ends the run as a zero cell does.
   if (!(celli_.cellvol > 0.0f) || !std::isfinite(celli_.cellvol))
     library_failure("Cell volume of the CRYST1 record is not a positive number: cannot use the cell");
+  if (celli_.cellvol < smallest_cell_volume)
+    library_failure("Cell volume of the CRYST1 record rounds to 0.0: cannot use the cell");
   celli_.facearea[0] = b * c * std::sin(alpha);
   celli_.facearea[1] = a * c * std::sin(beta);
   celli_.facearea[2] = a * b * std::sin(gamma);
@@ -382,20 +392,7 @@ void header_reader::cryst() {
 // The first ATOM line: scale matrix and symmetry operators where the header
 // had none, then the P1 option.
 void header_reader::end_of_header() {
-  if (celli_.fracmat[0][0] == 0.0f) {
-    // Without a cell there is no grid and no orthogonal frame: nothing the
-    // run computes would mean anything.
-    if (!have_cell_)
-      stop_after_line("No CRYST1 record in the header: the unit cell is not known...aborting");
-    report().free(
-        "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
-    report().free(" using PDB orthogonalization convention.");
-    for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) celli_.fracmat[i][j] = x_[i][j];
-      celli_.fracshift[i] = 0.0f;
-    }
-    matinv(x_, celli_.orthmat);
-  }
+  complete_cell_frame(celli_);
 
   if (celli_.nsym == 0 && flags_.sl == 0) {
     report().free("Symmetry operators not in header...trying ccp4 symmetry library...");
@@ -605,6 +602,25 @@ void header_reader::run() {
 }
 
 }  // namespace
+
+void complete_cell_frame(crystal_record& celli) {
+  if (celli.fracmat[0][0] != 0.0f) return;
+  // Without a cell there is no grid and no orthogonal frame: nothing the
+  // run computes would mean anything. (A CRYST1 record always leaves a
+  // positive volume.)
+  if (!(celli.cellvol > 0.0f))
+    stop_after_line("No CRYST1 record in the header: the unit cell is not known...aborting");
+  report().free(
+      "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
+  report().free(" using PDB orthogonalization convention.");
+  float x[3][3];
+  calculated_scale(celli.cell, x);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) celli.fracmat[i][j] = x[i][j];
+    celli.fracshift[i] = 0.0f;
+  }
+  matinv(x, celli.orthmat);
+}
 
 void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
                  int32_t& nheader, run_flags& flags, run_params& params) {
