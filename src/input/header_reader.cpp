@@ -96,7 +96,8 @@ class header_reader {
   void resolution();
   void seqres();
 
-  bool operator_rows(float op[4][4], int32_t k);
+  void expect_row(std::size_t col, std::string_view record, int row) const;
+  bool operator_rows(std::string_view record, float op[4][4], int32_t k);
   bio_unit* current_unit(const char* what);
 
   text_file in_;
@@ -140,13 +141,26 @@ void header_reader::store() {
   }
 }
 
+// The current line must be row `row` (0-based) of a group: `record` from
+// column `col` on, followed by the row's digit. A group that lacks a row
+// would take the next record as that row: the run stops instead.
+void header_reader::expect_row(std::size_t col, std::string_view record, int row) const {
+  const std::size_t digit = col - 1 + record.size();
+  if (cols(col, record) && line_[digit] == static_cast<char>('1' + row)) return;
+  const std::string number = std::to_string(row + 1);
+  io_failure("row " + number + " of the " + std::string(record) + " group is missing in file " +
+             in_.name() + ", line " + std::to_string(in_.line_number()) + " (" +
+             std::string(record) + number + " expected)");
+}
+
 // Rows 1-3 of an SMTRY or BIOMT operator k from the current line and the two
-// after it; the second and third lines are taken as they come. False at the
-// end of the file.
-bool header_reader::operator_rows(float op[4][4], int32_t k) {
+// after it, each of which must be the row of its number. False at the end of
+// the file.
+bool header_reader::operator_rows(std::string_view record, float op[4][4], int32_t k) {
   op[3][0] = op[3][1] = op[3][2] = 0.0f;
   op[3][3] = 1.0f;
   for (int row = 0; row < 3; ++row) {
+    expect_row(14, record, row);
     store();
     read_fixed(line_, "(24x,3(f9.6,x),4x,f10.5)", place(), op[row][0], op[row][1], op[row][2],
                op[row][3]);
@@ -167,7 +181,7 @@ bool header_reader::smtry_group() {
     // read, but not kept.
     float spare[4][4];
     float(*op)[4] = celli_.nsym <= maxsymops ? celli_.rsym[celli_.nsym - 1] : spare;
-    if (!operator_rows(op, celli_.nsym)) return false;
+    if (!operator_rows("SMTRY", op, celli_.nsym)) return false;
   }
   return true;
 }
@@ -272,7 +286,7 @@ bool header_reader::biomt_group() {
         }
       }
     }
-    if (!operator_rows(op, k)) return false;
+    if (!operator_rows("BIOMT", op, k)) return false;
   }
   return true;
 }
@@ -282,6 +296,7 @@ bool header_reader::scale_group() {
     stop_after_line(
         "No CRYST1 record before the SCALE records: the unit cell is not known...aborting");
   for (int row = 0; row < 3; ++row) {
+    expect_row(1, "SCALE", row);
     store();
     read_fixed(line_, "(6x,4x,3(f10.6),5x,f10.5)", place(), celli_.fracmat[row][0],
                celli_.fracmat[row][1], celli_.fracmat[row][2], celli_.fracshift[row]);
@@ -336,6 +351,7 @@ bool header_reader::mtrix_group() {
     float(*op)[4] = k <= maxncsops ? celli_.rncs[k - 1] : spare;
     int32_t& given = k <= maxncsops ? celli_.ncsgiven[k - 1] : spare_given;
     for (int row = 0; row < 3; ++row) {
+      expect_row(1, "MTRIX", row);
       store();
       read_fixed(line_, "(10x,3f10.6,5x,f10.5,4x,i1)", place(), op[row][0], op[row][1],
                  op[row][2], op[row][3], given);
