@@ -202,6 +202,12 @@ void header_reader::biomolecule() {
   read_fixed(columns(24, 25), "(I2)", place(), number);
   if (units_seen_ <= maxbio) {
     celli_.nbio = units_seen_;
+    // A unit without an AUTHOR DETERMINED or APPLY line has a blank name
+    // and a blank chain list.
+    bio_unit& unit = celli_.biounit[units_seen_ - 1];
+    unit.name = "";
+    unit.chainlist = "";
+    unit.line = static_cast<int32_t>(in_.line_number());
   } else if (!warned_units_) {
     report().free("Warning - more than " + std::to_string(maxbio) +
                   " biological units in REMARK 350: only the first " + std::to_string(maxbio) +
