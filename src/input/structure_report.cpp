@@ -29,7 +29,14 @@ float seqres_psv(const crystal_record& celli, const run_params& params) {
 }
 
 // Vm and the solvent content from the mass `mw` of the asymmetric unit.
+// Without any mass (no SEQRES residues, elements of unknown mass) there is
+// no volume per dalton to give: Vm is 0.0 and the crystal all solvent.
 void set_vm(crystal_record& celli, float psv, float mw) {
+  if (mw == 0.0f) {
+    celli.vm = 0.0f;
+    celli.solvent = 1.0f;
+    return;
+  }
   celli.vm = celli.cellvol / (static_cast<float>(celli.nsym) * mw);
   celli.solvent = 1.0f - vm_to_solvent * psv / celli.vm;
 }
