@@ -183,6 +183,23 @@ std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const cr
   return copies;
 }
 
+void check_copy_positions(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms, const std::string& pdbname) {
+  for_each_copy(flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+    float x2[3], f[3];
+    atom_copy_position(celli, atoms, a, s, n, x2, f);
+    for (int ax = 0; ax < 3; ++ax)
+      if (!std::isfinite(x2[ax]) || !std::isfinite(f[ax])) {
+        const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+        io_failure("cannot use atom " + std::to_string(rec.serial) + " (" +
+                   std::string(rec.atname.view()) + " " + std::string(rec.resname.view()) + " " +
+                   std::string(rec.chainid.view()) + " " + std::to_string(rec.resseq) + ") of file " +
+                   pdbname + " under symmetry operator " + std::to_string(s) + " and NCS operator " +
+                   std::to_string(n) + ": its copy lies beyond the range of single precision");
+      }
+  }, [](int32_t) {});
+}
+
 int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,
                           const atom_store& atoms) {
   int64_t n = 0;

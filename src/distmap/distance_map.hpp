@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "common/atom_record.hpp"
@@ -77,6 +78,13 @@ std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal
 std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const crystal_record& celli,
                                                 const atom_store& atoms);
 
+
+// Stops the run (status 2) at the first atom copy whose position or
+// fractional coordinates leave single precision (an operator element or a
+// coordinate too large to use): such a copy could be neither mapped nor
+// written.
+void check_copy_positions(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms, const std::string& pdbname);
 
 // The number of copies collect_atom_copies makes, without making them.
 int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,

@@ -141,6 +141,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   make_output_names(params, flags, state);
   refresh_orthogonalisation(celli, flags);
   atom_limit(run.atoms);
+  check_copy_positions(flags, celli, run.atoms, state.pdbname);
 
   if (flags.zm == 1) {
     int32_t deepgrid[3] = {0, 0, 0};  // the deepest point so far; nothing reads it after the zoom
