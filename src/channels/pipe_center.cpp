@@ -29,6 +29,14 @@ void nearest_candidate(const analysis_grid& grid, const float base[3], const flo
   }
 }
 
+// A tortuosity or width variation: the ratio, or 0.0 where there is nothing
+// to measure it by. A pipe one grid interval long (or two, whose centre line
+// runs back to its start) has ends that coincide: no end-to-end length.
+float measured_ratio(float part, float whole) {
+  const float ratio = part / whole;
+  return whole > 0.0f && std::isfinite(ratio) ? ratio : 0.0f;
+}
+
 }  // namespace
 
 float position_distance(const float a[3], const float b[3]) {
@@ -110,10 +118,10 @@ void get_contour_length(const run_flags& flags, const analysis_grid& grid,
   const std::size_t last = static_cast<std::size_t>(grid.n[d]);
   contour[2] = position_distance(b.avercentre[last].data(), b.avercentre[0].data());
   contour[3] = position_distance(b.deeppoint[last].data(), b.deeppoint[0].data());
-  b.tortdeep = contour[1] / contour[3];
-  b.tortarea = contour[0] / contour[2];
-  b.wvdeep = b.slicemaxhi / b.slicemaxlo;
-  b.wvarea = b.slicecounthi / b.slicecountlo;
+  b.tortdeep = measured_ratio(contour[1], contour[3]);
+  b.tortarea = measured_ratio(contour[0], contour[2]);
+  b.wvdeep = measured_ratio(b.slicemaxhi, b.slicemaxlo);
+  b.wvarea = measured_ratio(b.slicecounthi, b.slicecountlo);
 }
 
 }  // namespace porvane

@@ -35,6 +35,7 @@ struct bio_unit {
   float asphericity = 0.0f;
   float acylindricity = 0.0f;
   float anisotropy = 0.0f;
+  int32_t line = 0;                        // input line of its BIOMOLECULE record
 };
 
 // The cell and its matrices come from cell_frame: a stage that only turns

@@ -80,6 +80,18 @@ bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a) {
   return rec.atname == " CA " || rec.element == " P";
 }
 
+int32_t map_atom_slots(const run_flags& flags, const atom_store& atoms) {
+  const auto stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
+  return std::min(map_atom_loop_count(atoms.count, flags), stored);
+}
+
+bool map_has_atoms(const run_flags& flags, const atom_store& atoms) {
+  const int32_t natom = map_atom_slots(flags, atoms);
+  for (int32_t a = 1; a <= natom; ++a)
+    if (atom_in_map(flags, atoms, a)) return true;
+  return false;
+}
+
 void atom_copy_position(const crystal_record& celli, const atom_store& atoms, int32_t a, int32_t s,
                         int32_t n, float x2[3], float f[3]) {
   const float* c = &atoms.coords[3 * static_cast<std::size_t>(a - 1)];
@@ -117,8 +129,7 @@ namespace {
 template <class Copy, class AtomDone>
 void for_each_copy(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
                    Copy&& copy, AtomDone&& atom_done) {
-  const auto stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
-  const int32_t natom = std::min(map_atom_loop_count(atoms.count, flags), stored);
+  const int32_t natom = map_atom_slots(flags, atoms);
   const int32_t nsym = stored_count(celli.nsym, maxsymops);
   const int32_t nncs = stored_count(celli.nncs, maxncsops);
   for (int32_t a = 1; a <= natom; ++a) {
@@ -170,6 +181,23 @@ std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const cr
     copies.push_back(cp);
   }, [](int32_t) {});
   return copies;
+}
+
+void check_copy_positions(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms, const std::string& pdbname) {
+  for_each_copy(flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+    float x2[3], f[3];
+    atom_copy_position(celli, atoms, a, s, n, x2, f);
+    for (int ax = 0; ax < 3; ++ax)
+      if (!std::isfinite(x2[ax]) || !std::isfinite(f[ax])) {
+        const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+        io_failure("cannot use atom " + std::to_string(rec.serial) + " (" +
+                   std::string(rec.atname.view()) + " " + std::string(rec.resname.view()) + " " +
+                   std::string(rec.chainid.view()) + " " + std::to_string(rec.resseq) + ") of file " +
+                   pdbname + " under symmetry operator " + std::to_string(s) + " and NCS operator " +
+                   std::to_string(n) + ": its copy lies beyond the range of single precision");
+      }
+  }, [](int32_t) {});
 }
 
 int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "common/atom_record.hpp"
@@ -44,6 +45,12 @@ int32_t map_atom_loop_count(const atom_counts& count, const run_flags& flags);
 int32_t map_atom_use_count(const atom_counts& count, const run_flags& flags);
 // Whether atom a takes part: with -ca (and without -cg) only " CA " and " P".
 bool atom_in_map(const run_flags& flags, const atom_store& atoms, int32_t a);
+// The slots the map's atom loop runs over: the loop count, at most the
+// slots stored.
+int32_t map_atom_slots(const run_flags& flags, const atom_store& atoms);
+// Whether any atom takes part in the map (every symmetry operator and the
+// identity NCS operator then make copies of it).
+bool map_has_atoms(const run_flags& flags, const atom_store& atoms);
 
 // The copy (a, s, n) before any wrap: x1 = R_n·c + t_n, x2 = S_s·x1 + u_s,
 // f = fracmat·x2 + fracshift.
@@ -71,6 +78,13 @@ std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal
 std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const crystal_record& celli,
                                                 const atom_store& atoms);
 
+
+// Stops the run (status 2) at the first atom copy whose position or
+// fractional coordinates leave single precision (an operator element or a
+// coordinate too large to use): such a copy could be neither mapped nor
+// written.
+void check_copy_positions(const run_flags& flags, const crystal_record& celli,
+                          const atom_store& atoms, const std::string& pdbname);
 
 // The number of copies collect_atom_copies makes, without making them.
 int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,

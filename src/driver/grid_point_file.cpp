@@ -31,9 +31,12 @@ void write_grid_point_file(const run_params& params, const crystal_record& celli
   write_cryst1(file, celli);
 
   // Record name, serial number, alternate location and residue number of
-  // the first atom record on every line (a store without atoms holds the
-  // record's start values).
-  const atom_record first = atoms.pdbdata.empty() ? atom_record{} : atoms.pdbdata.front();
+  // the first atom record on every line (a store without atoms, as after a
+  // map read back for a file of waters only, gives blanks and zeros).
+  atom_record first;
+  first.recname = "";
+  first.altloc = "";
+  if (!atoms.pdbdata.empty()) first = atoms.pdbdata.front();
   coordinate_fields f;
   f.recname = first.recname.view();
   f.serial = first.serial;

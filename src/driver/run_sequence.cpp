@@ -111,6 +111,12 @@ void atom_limit(const atom_store& atoms) {
   }
 }
 
+// A map calculated without a single atom copy holds no distance to any
+// atom: nothing the run goes on to find would mean anything.
+void atoms_for_map(const run_flags& flags, const atom_store& atoms) {
+  if (!map_has_atoms(flags, atoms)) stop_after_line("No atoms for the distance map...aborting");
+}
+
 void run_stages(const std::vector<std::string>& args, run_records& run) {
   run_flags& flags = run.flags;
   run_params& params = run.params;
@@ -132,11 +138,13 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   banner(state);
   read_header(state.pdbname, celli, run.header, state.nheader, flags, params);
   header_stops(celli, flags);
+  complete_cell_frame(celli);
 
   read_and_describe_atoms(run);
   make_output_names(params, flags, state);
   refresh_orthogonalisation(celli, flags);
   atom_limit(run.atoms);
+  check_copy_positions(flags, celli, run.atoms, state.pdbname);
 
   if (flags.zm == 1) {
     int32_t deepgrid[3] = {0, 0, 0};  // the deepest point so far; nothing reads it after the zoom
@@ -146,6 +154,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   if (flags.rm == 1) {
     read_distance_map(params, flags, celli, run.gridi, state);
   } else {
+    atoms_for_map(flags, run.atoms);
     calculate_distance_map(params, flags, celli, run.atoms, run.gridi, state,
                            [&] { make_output_names(params, flags, state); });
   }

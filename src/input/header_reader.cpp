@@ -20,6 +20,22 @@ namespace {
 
 constexpr float pi = 3.1415927f;
 constexpr float scale_tolerance = 0.001f;  // relative, per non-zero element
+// The least cell volume (Å³) that does not round to 0.0 in the report's one
+// decimal.
+constexpr float smallest_cell_volume = 0.05f;
+
+// The scale matrix of the cell: the inverse of [orthogonalisation 0; 0 0 0 1].
+void calculated_scale(const float cell[6], float x[3][3]) {
+  float ro[3][3];
+  cell_orthogonalisation(cell, ro);
+  float a4[4][4] = {}, ai4[4][4];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) a4[i][j] = ro[i][j];
+  a4[3][3] = 1.0f;
+  invert_4x4(a4, ai4);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) x[i][j] = ai4[i][j];
+}
 
 // True when the matrix has an inverse with finite elements.
 bool invertible(const float m[3][3]) {
@@ -80,7 +96,8 @@ class header_reader {
   void resolution();
   void seqres();
 
-  bool operator_rows(float op[4][4], int32_t k);
+  void expect_row(std::size_t col, std::string_view record, int row) const;
+  bool operator_rows(std::string_view record, float op[4][4], int32_t k);
   bio_unit* current_unit(const char* what);
 
   text_file in_;
@@ -124,13 +141,26 @@ void header_reader::store() {
   }
 }
 
+// The current line must be row `row` (0-based) of a group: `record` from
+// column `col` on, followed by the row's digit. A group that lacks a row
+// would take the next record as that row: the run stops instead.
+void header_reader::expect_row(std::size_t col, std::string_view record, int row) const {
+  const std::size_t digit = col - 1 + record.size();
+  if (cols(col, record) && line_[digit] == static_cast<char>('1' + row)) return;
+  const std::string number = std::to_string(row + 1);
+  io_failure("row " + number + " of the " + std::string(record) + " group is missing in file " +
+             in_.name() + ", line " + std::to_string(in_.line_number()) + " (" +
+             std::string(record) + number + " expected)");
+}
+
 // Rows 1-3 of an SMTRY or BIOMT operator k from the current line and the two
-// after it; the second and third lines are taken as they come. False at the
-// end of the file.
-bool header_reader::operator_rows(float op[4][4], int32_t k) {
+// after it, each of which must be the row of its number. False at the end of
+// the file.
+bool header_reader::operator_rows(std::string_view record, float op[4][4], int32_t k) {
   op[3][0] = op[3][1] = op[3][2] = 0.0f;
   op[3][3] = 1.0f;
   for (int row = 0; row < 3; ++row) {
+    expect_row(14, record, row);
     store();
     read_fixed(line_, "(24x,3(f9.6,x),4x,f10.5)", place(), op[row][0], op[row][1], op[row][2],
                op[row][3]);
@@ -151,7 +181,7 @@ bool header_reader::smtry_group() {
     // read, but not kept.
     float spare[4][4];
     float(*op)[4] = celli_.nsym <= maxsymops ? celli_.rsym[celli_.nsym - 1] : spare;
-    if (!operator_rows(op, celli_.nsym)) return false;
+    if (!operator_rows("SMTRY", op, celli_.nsym)) return false;
   }
   return true;
 }
@@ -172,6 +202,12 @@ void header_reader::biomolecule() {
   read_fixed(columns(24, 25), "(I2)", place(), number);
   if (units_seen_ <= maxbio) {
     celli_.nbio = units_seen_;
+    // A unit without an AUTHOR DETERMINED or APPLY line has a blank name
+    // and a blank chain list.
+    bio_unit& unit = celli_.biounit[units_seen_ - 1];
+    unit.name = "";
+    unit.chainlist = "";
+    unit.line = static_cast<int32_t>(in_.line_number());
   } else if (!warned_units_) {
     report().free("Warning - more than " + std::to_string(maxbio) +
                   " biological units in REMARK 350: only the first " + std::to_string(maxbio) +
@@ -256,7 +292,7 @@ bool header_reader::biomt_group() {
         }
       }
     }
-    if (!operator_rows(op, k)) return false;
+    if (!operator_rows("BIOMT", op, k)) return false;
   }
   return true;
 }
@@ -266,6 +302,7 @@ bool header_reader::scale_group() {
     stop_after_line(
         "No CRYST1 record before the SCALE records: the unit cell is not known...aborting");
   for (int row = 0; row < 3; ++row) {
+    expect_row(1, "SCALE", row);
     store();
     read_fixed(line_, "(6x,4x,3(f10.6),5x,f10.5)", place(), celli_.fracmat[row][0],
                celli_.fracmat[row][1], celli_.fracmat[row][2], celli_.fracshift[row]);
@@ -320,6 +357,7 @@ bool header_reader::mtrix_group() {
     float(*op)[4] = k <= maxncsops ? celli_.rncs[k - 1] : spare;
     int32_t& given = k <= maxncsops ? celli_.ncsgiven[k - 1] : spare_given;
     for (int row = 0; row < 3; ++row) {
+      expect_row(1, "MTRIX", row);
       store();
       read_fixed(line_, "(10x,3f10.6,5x,f10.5,4x,i1)", place(), op[row][0], op[row][1],
                  op[row][2], op[row][3], given);
@@ -338,16 +376,7 @@ void header_reader::cryst() {
   read_fixed(line_, "(6x,3f9.3,3f7.2,x,a10)", place(), celli_.cell[0], celli_.cell[1],
              celli_.cell[2], celli_.cell[3], celli_.cell[4], celli_.cell[5], celli_.spgname);
 
-  // Scale matrix of the cell: the inverse of [orthogonalisation 0; 0 0 0 1].
-  float ro[3][3];
-  cell_orthogonalisation(celli_.cell, ro);
-  float a4[4][4] = {}, ai4[4][4];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) a4[i][j] = ro[i][j];
-  a4[3][3] = 1.0f;
-  invert_4x4(a4, ai4);
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) x_[i][j] = ai4[i][j];
+  calculated_scale(celli_.cell, x_);
   have_cell_ = true;
 
   celli_.spgnum = space_group_unknown;
@@ -360,10 +389,13 @@ void header_reader::cryst() {
               gamma = celli_.cell[5] * deg;
   const float ca = std::cos(alpha), cb = std::cos(beta), cg = std::cos(gamma);
   celli_.cellvol = a * b * c * std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
-  // Angles that only just close a cell, or edges beyond single precision,
-  // leave no volume to divide by: such a cell ends the run as a zero cell does.
+  // Angles that only just close a cell, edges beyond single precision, or a
+  // volume the report shows as 0.0 (an edge of 1e-30 Å) leave no volume to
+  // divide by and no grid: such a cell ends the run as a zero cell does.
   if (!(celli_.cellvol > 0.0f) || !std::isfinite(celli_.cellvol))
     library_failure("Cell volume of the CRYST1 record is not a positive number: cannot use the cell");
+  if (celli_.cellvol < smallest_cell_volume)
+    library_failure("Cell volume of the CRYST1 record rounds to 0.0: cannot use the cell");
   celli_.facearea[0] = b * c * std::sin(alpha);
   celli_.facearea[1] = a * c * std::sin(beta);
   celli_.facearea[2] = a * b * std::sin(gamma);
@@ -382,20 +414,7 @@ void header_reader::cryst() {
 // The first ATOM line: scale matrix and symmetry operators where the header
 // had none, then the P1 option.
 void header_reader::end_of_header() {
-  if (celli_.fracmat[0][0] == 0.0f) {
-    // Without a cell there is no grid and no orthogonal frame: nothing the
-    // run computes would mean anything.
-    if (!have_cell_)
-      stop_after_line("No CRYST1 record in the header: the unit cell is not known...aborting");
-    report().free(
-        "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
-    report().free(" using PDB orthogonalization convention.");
-    for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) celli_.fracmat[i][j] = x_[i][j];
-      celli_.fracshift[i] = 0.0f;
-    }
-    matinv(x_, celli_.orthmat);
-  }
+  complete_cell_frame(celli_);
 
   if (celli_.nsym == 0 && flags_.sl == 0) {
     report().free("Symmetry operators not in header...trying ccp4 symmetry library...");
@@ -605,6 +624,25 @@ void header_reader::run() {
 }
 
 }  // namespace
+
+void complete_cell_frame(crystal_record& celli) {
+  if (celli.fracmat[0][0] != 0.0f) return;
+  // Without a cell there is no grid and no orthogonal frame: nothing the
+  // run computes would mean anything. (A CRYST1 record always leaves a
+  // positive volume.)
+  if (!(celli.cellvol > 0.0f))
+    stop_after_line("No CRYST1 record in the header: the unit cell is not known...aborting");
+  report().free(
+      "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
+  report().free(" using PDB orthogonalization convention.");
+  float x[3][3];
+  calculated_scale(celli.cell, x);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) celli.fracmat[i][j] = x[i][j];
+    celli.fracshift[i] = 0.0f;
+  }
+  matinv(x, celli.orthmat);
+}
 
 void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
                  int32_t& nheader, run_flags& flags, run_params& params) {

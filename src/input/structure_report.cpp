@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
 
 #include "common/limits.hpp"
 #include "common/report_writer.hpp"
+#include "common/run_stop.hpp"
 
 namespace porvane {
 
@@ -27,9 +29,30 @@ float seqres_psv(const crystal_record& celli, const run_params& params) {
 }
 
 // Vm and the solvent content from the mass `mw` of the asymmetric unit.
+// Without any mass (no SEQRES residues, elements of unknown mass) there is
+// no volume per dalton to give: Vm is 0.0 and the crystal all solvent.
 void set_vm(crystal_record& celli, float psv, float mw) {
+  if (mw == 0.0f) {
+    celli.vm = 0.0f;
+    celli.solvent = 1.0f;
+    return;
+  }
   celli.vm = celli.cellvol / (static_cast<float>(celli.nsym) * mw);
   celli.solvent = 1.0f - vm_to_solvent * psv / celli.vm;
+}
+
+// Operators or coordinates so large that the unit's centre or moments leave
+// single precision give no shape the report could print: the run stops,
+// naming the unit's BIOMOLECULE line.
+void usable_shape(const bio_unit& unit, int32_t b, const std::string& pdbname) {
+  const float figures[] = {unit.com[0], unit.com[1], unit.com[2], unit.moments[0], unit.moments[1],
+                           unit.moments[2], unit.rg, unit.asphericity, unit.acylindricity,
+                           unit.anisotropy};
+  for (float f : figures)
+    if (!std::isfinite(f))
+      io_failure("cannot use biological unit " + std::to_string(b) + " of file " + pdbname +
+                 ", line " + std::to_string(unit.line) +
+                 ": its atoms under its BIOMT operators lie beyond the range of single precision");
 }
 
 // Slots holding atoms of the last read; under -cg the pseudo-atoms have
@@ -217,6 +240,7 @@ structure_figures describe_structure(crystal_record& celli, const run_params& pa
   const int32_t nslots = slots_in_use(flags, atoms);
   for (int32_t b = 0; b < stored_count(celli.nbio, maxbio); ++b) {
     figures.units.push_back(describe_unit(celli.biounit[b], celli, atoms, nslots));
+    usable_shape(celli.biounit[b], b + 1, state.pdbname);
     celli.mwbio = celli.mwbio + celli.biounit[b].mw;
   }
 
