@@ -39,6 +39,9 @@ constexpr double max_buckets = 8.0e6;   // bucket table entries at most, of all 
 // Copies whose radius passes the median radius by more than a bucket edge
 // form classes of their own, by doubling excess; the rest are one class.
 constexpr int max_radius_classes = 48;
+// A bucket holding more sites than this is searched for sites that can
+// never win (coincident copies); usual buckets hold a few dozen.
+constexpr uint32_t crowded_bucket = 256;
 // A block whose neighbourhood holds more sites than this many per point
 // (points far from a compact group of atoms, where a sorted list of them
 // costs more than it saves) is searched point by point in a tree of site
@@ -301,7 +304,7 @@ class fast_map {
   }
 
   // The sites of class l after those of the classes before it, in bucket
-  // order, and its table.
+  // order, and its table; sites that can never win are dropped.
   void fill_buckets(std::size_t l, std::size_t nsites) {
     site_buckets& cb = classes_[l];
     const std::size_t nb = cb.count();
@@ -318,6 +321,7 @@ class fast_map {
       if (class_of(ci) == l) for_each_site(ci, [&](const site& s) { binned_[fill[cb.of(s.x)]++] = s; });
     cb.end = static_cast<uint32_t>(binned_.size());
     cb.count_below();
+    drop_shadowed_sites(binned_, cb, crowded_bucket);
   }
 
   // The buckets of cb that hold every site within `reach` of the block.

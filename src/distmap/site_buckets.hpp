@@ -93,4 +93,14 @@ struct site_buckets {
   void count_below();
 };
 
+// Drops from each bucket that holds more than `crowded` sites the sites that
+// can never win a point: of sites at the same position with the same radius
+// (which give the same distance at every point), a later one (larger key)
+// loses every tie to an earlier direct site, which applies everywhere, and
+// to an earlier image with the same box. Such sites pile up where huge
+// coordinates round every copy onto a few positions. The kept sites stay in
+// their order; the buckets and their table are rebuilt; `sites` shrinks when
+// the buckets are the last of it.
+void drop_shadowed_sites(std::vector<map_site>& sites, site_buckets& buckets, uint32_t crowded);
+
 }  // namespace porvane
