@@ -1,6 +1,7 @@
 // The cluster analysis at rising cutoff radii, and at one cutoff for the
 // stages after the summary.
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "channels/analyze_clusters.hpp"
@@ -15,13 +16,29 @@ namespace {
 
 constexpr float max_steps = 1000.0f;  // cutoffs the step size should give at most
 
-// A step too fine for the largest distance is widened.
-void stepsize_rule(run_params& params, float dmax) {
-  const float steps = dmax / params.stepsize;
+// nint of a step count, halves away from zero; a count beyond the int32
+// range is held at its largest value.
+int32_t step_count(float steps) {
+  constexpr float beyond = 2147483648.0f;  // 2^31
+  if (!(steps < beyond)) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::lround(steps));
+}
+
+// A step too fine for the range of the loop's cutoffs is widened. The loop
+// runs up to dmax from the channel cutoff, or from zero when the cutoff is
+// not below zero, so that a cutoff below zero adds its steps to the range.
+// With -s only one pass runs: its range is dmax alone, and a step that is
+// not above zero (which only -s accepts) divides no range at all.
+void stepsize_rule(const run_flags& flags, run_params& params, float dmax) {
+  const bool single = flags.multiscale == 0;
+  if (single && !(params.stepsize > 0.0f)) return;
+  const float low = !single && params.channel_cutoff < 0.0f ? params.channel_cutoff : 0.0f;
+  const float range = dmax - low;
+  const float steps = range / params.stepsize;
   if (!(steps > max_steps)) return;
-  report().free("Search resolution too fine, requiring ", static_cast<int32_t>(std::lround(steps)), " steps.");
+  report().free("Search resolution too fine, requiring ", step_count(steps), " steps.");
   const float old = params.stepsize;
-  params.stepsize = ((dmax / params.stepsize) / max_steps) * params.stepsize * 1.1f;
+  params.stepsize = ((range / params.stepsize) / max_steps) * params.stepsize * 1.1f;
   report().free("  Resetting search resolution from ", old, " to ", params.stepsize);
 }
 
@@ -67,7 +84,7 @@ void multiscale_loop(const run_flags& flags, run_params& params, const crystal_r
 
 void multiscale_loop(const run_flags& flags, run_params& params, channel_context& chan,
                      const std::function<void(float, bool)>& analysis) {
-  stepsize_rule(params, chan.dmax);
+  stepsize_rule(flags, params, chan.dmax);
   table_header(flags);
   channel_results& res = chan.results;
   res.tortmin = 10000.0f;

@@ -9,7 +9,13 @@
 // distance to the block. Each point then scans them in that order until no
 // further site can win. A block farther than the start distance from every
 // site keeps the start distance without a search.
+//
+// Copies whose radius passes the common one by far are bucketed apart, by
+// class of radius, so that the reach of a search over each class grows only
+// by that class's largest radius: a few huge atoms do not make every search
+// reach over them.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -18,6 +24,7 @@
 #include "common/run_stop.hpp"
 #include "distmap/distance_kernel.hpp"
 #include "distmap/distance_map.hpp"
+#include "distmap/site_buckets.hpp"
 
 namespace porvane {
 
@@ -28,11 +35,13 @@ namespace {
 constexpr float block_span = 4.0f;      // aimed-for block edge (Å), about an atom spacing
 constexpr long min_block_edge = 2;      // grid points per block edge, at least
 constexpr long max_block_edge = 6;      // and at most
-constexpr double min_bucket = 4.0;      // smallest bucket edge (Å)
-constexpr double bucket_spacing = 1.6;  // bucket edge over the mean spacing of the copies:
-                                        // about four direct positions per bucket
-constexpr double max_buckets = 8.0e6;   // bucket table entries at most
-constexpr double bucket_growth = 1.25;  // bucket edge growth until the table fits
+constexpr double max_buckets = 8.0e6;   // bucket table entries at most, of all classes
+// Copies whose radius passes the median radius by more than a bucket edge
+// form classes of their own, by doubling excess; the rest are one class.
+constexpr int max_radius_classes = 48;
+// A bucket holding more sites than this is searched for sites that can
+// never win (coincident copies); usual buckets hold a few dozen.
+constexpr uint32_t crowded_bucket = 256;
 // A block whose neighbourhood holds more sites than this many per point
 // (points far from a compact group of atoms, where a sorted list of them
 // costs more than it saves) is searched point by point in a tree of site
@@ -53,13 +62,7 @@ constexpr int64_t tree_payback = 16;
 
 namespace {
 
-struct site {
-  float x[3];     // orthogonal position (Å)
-  float r;        // atom radius (Å)
-  uint32_t key;   // 2 × copy + (0 direct, 1 image): the order of the literal loops
-  int16_t lo[3];  // grid-index box on which the site applies
-  int16_t hi[3];
-};
+using site = map_site;
 static_assert(sizeof(site) == fast_map_site_bytes);
 static_assert(2 * 4 * max_buckets <= fast_map_table_bytes);
 
@@ -139,16 +142,11 @@ class fast_map {
   grid_store& gridi_;
   int32_t n_[3];
   std::vector<shift_run> runs_[3];  // image-shift runs of the copy at hand
-  float rmax_ = 0.0f;               // largest radius of a copy
-  // Buckets: sites in bucket order, bucket b holding binned_[start_[b] .. start_[b+1]).
-  float origin_[3] = {0, 0, 0};
-  float bin_ = 4.0f;
-  int32_t nbin_[3] = {1, 1, 1};
-  std::vector<uint32_t> start_;
+  // The sites, class after class, each class in the order of its buckets.
   std::vector<site> binned_;
-  // Sites in the buckets [0, i) × [0, j) × [0, k), at (i, j, k) of a table
-  // one larger than the buckets on each axis.
-  std::vector<uint32_t> below_;
+  // The buckets of each class of radius; class 0 holds the common radii.
+  std::vector<site_buckets> classes_;
+  std::vector<uint8_t> class_of_copy_;  // class of each copy; empty: all in class 0
   // Blocks of block_edge_ points per axis, about block_span across.
   int32_t block_edge_ = 4;
   int32_t nb_[3] = {0, 0, 0};
@@ -197,37 +195,55 @@ class fast_map {
         static_cast<int32_t>(std::clamp(std::lround(points), min_block_edge, max_block_edge));
   }
 
-  // Buckets of about bucket_spacing times the mean spacing of the copies
-  // over the grid, grown until the tables (one entry more per axis) fit
-  // max_buckets; extents are in double, so that no finite coordinates can
-  // make the sizes overflow.
-  void choose_buckets(const float lo[3], const float hi[3], double grid_volume) {
-    const double ndirect = std::max<double>(1.0, static_cast<double>(copies_.size()));
-    double b = std::max(min_bucket, bucket_spacing * std::cbrt(grid_volume / ndirect));
-    auto extent = [&](int c) { return static_cast<double>(hi[c]) - static_cast<double>(lo[c]); };
-    for (;;) {
-      double total = 1.0;
-      for (int c = 0; c < 3; ++c) total *= std::floor(extent(c) / b) + 2.0;
-      if (total <= max_buckets) break;
-      b *= bucket_growth;
+  // The class of each copy's radius. With radii no more than a bucket edge
+  // apart (every usual map) all copies are one class. Otherwise the copies
+  // within a bucket edge of the median radius are class 0, and each further
+  // class holds the copies whose radius passes the median by up to twice
+  // as much as the class before; classes without copies are left out.
+  void classify_radii(double edge) {
+    classes_.assign(1, site_buckets{});
+    class_of_copy_.clear();
+    float rmin = std::numeric_limits<float>::infinity(), rmax = -rmin;
+    for (const atom_copy& cp : copies_)
+      if (!std::isnan(cp.r)) rmin = std::min(rmin, cp.r), rmax = std::max(rmax, cp.r);
+    if (!(static_cast<double>(rmax) > static_cast<double>(rmin) + edge)) return;
+    std::vector<float> radii;
+    for (const atom_copy& cp : copies_)
+      if (!std::isnan(cp.r)) radii.push_back(cp.r);
+    const auto mid = radii.begin() + static_cast<std::ptrdiff_t>(radii.size() / 2);
+    std::nth_element(radii.begin(), mid, radii.end());
+    const double median = *mid;
+    std::vector<int> index_of_class(max_radius_classes, -1);
+    index_of_class[0] = 0;
+    int nclasses = 1;
+    class_of_copy_.resize(copies_.size());
+    for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
+      const double excess = static_cast<double>(copies_[ci].r) - median;
+      int cls = 0;
+      if (excess > edge) {  // not for a radius that is not a number
+        cls = 1;
+        for (double top = 2.0 * edge; excess > top && cls < max_radius_classes - 1; top *= 2.0) ++cls;
+      }
+      if (index_of_class[cls] < 0) index_of_class[cls] = nclasses++;
+      class_of_copy_[ci] = static_cast<uint8_t>(index_of_class[cls]);
     }
-    bin_ = static_cast<float>(std::min<double>(b, std::numeric_limits<float>::max()));
-    for (int c = 0; c < 3; ++c) {
-      origin_[c] = lo[c];
-      nbin_[c] = static_cast<int32_t>(std::floor(extent(c) / b)) + 1;
-    }
+    classes_.resize(static_cast<std::size_t>(nclasses));
+  }
+
+  std::size_t class_of(std::size_t ci) const {
+    return class_of_copy_.empty() ? 0 : class_of_copy_[ci];
   }
 
   // Sites are generated three times (extent, bucket counts, filling) rather
   // than held twice: generating one costs less than storing it.
   void build_sites() {
-    // The buckets cover every grid point and every site.
-    float lo[3], hi[3];
+    // The buckets of each class cover every grid point and the class's sites.
+    float glo[3], ghi[3];
     for (int c = 0; c < 3; ++c) {
-      lo[c] = std::numeric_limits<float>::max();
-      hi[c] = -std::numeric_limits<float>::max();
+      glo[c] = std::numeric_limits<float>::max();
+      ghi[c] = -std::numeric_limits<float>::max();
     }
-    auto widen = [&](const float v[3]) {
+    auto widen = [](float lo[3], float hi[3], const float v[3]) {
       for (int c = 0; c < 3; ++c) {
         if (!std::isfinite(v[c])) continue;
         lo[c] = std::min(lo[c], v[c]);
@@ -237,18 +253,28 @@ class fast_map {
     const std::size_t npts = gridi_.points();
     for (std::size_t p = 0; p < npts; ++p) {
       const float v[3] = {gridi_.x[p], gridi_.y[p], gridi_.z[p]};
-      widen(v);
+      widen(glo, ghi, v);
     }
     double grid_volume = 1.0;
     for (int c = 0; c < 3; ++c)
-      grid_volume *= std::max(static_cast<double>(hi[c]) - static_cast<double>(lo[c]), 1.0);
+      grid_volume *= std::max(static_cast<double>(ghi[c]) - static_cast<double>(glo[c]), 1.0);
     choose_block_edge(grid_volume, npts);
+    classify_radii(initial_bucket_edge(grid_volume, static_cast<double>(copies_.size())));
 
+    const std::size_t nclasses = classes_.size();
+    std::vector<std::array<float, 6>> box(nclasses);  // lo and hi of each class
+    for (auto& bx : box)
+      for (int c = 0; c < 3; ++c) bx[c] = glo[c], bx[c + 3] = ghi[c];
+    std::vector<int64_t> class_sites(nclasses, 0), class_copies(nclasses, 0);
     int64_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
-      rmax_ = std::max(rmax_, copies_[ci].r);
+      const std::size_t l = class_of(ci);
+      classes_[l].rmax = std::max(classes_[l].rmax, copies_[ci].r);
+      ++class_copies[l];
       for_each_site(ci, [&](const site& s) {
-        widen(s.x);
+        widen(glo, ghi, s.x);
+        widen(&box[l][0], &box[l][3], s.x);
+        ++class_sites[l];
         ++nsites;
       });
     }
@@ -259,69 +285,49 @@ class fast_map {
                  std::to_string(nsites) + " search sites, more memory than allowed");
     float largest = 0.0f;
     for (int c = 0; c < 3; ++c) {
-      if (lo[c] > hi[c]) lo[c] = hi[c] = 0.0f;
-      largest = std::max({largest, std::fabs(lo[c]), std::fabs(hi[c])});
+      if (glo[c] > ghi[c]) glo[c] = ghi[c] = 0.0f;
+      largest = std::max({largest, std::fabs(glo[c]), std::fabs(ghi[c])});
     }
     slack_ = bucket_slack + coordinate_ulps * largest * std::numeric_limits<float>::epsilon();
-    choose_buckets(lo, hi, grid_volume);
-    fill_buckets(static_cast<std::size_t>(nsites));
-  }
-
-  void fill_buckets(std::size_t nsites) {
-    const std::size_t nb = static_cast<std::size_t>(nbin_[0]) * nbin_[1] * nbin_[2];
-    start_.assign(nb + 1, 0);
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
-      for_each_site(ci, [&](const site& s) { ++start_[bucket_of(s.x) + 1]; });
-    count_below();
-    for (std::size_t i = 0; i < nb; ++i) start_[i + 1] += start_[i];
-
-    binned_.resize(nsites);
-    std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
-      for_each_site(ci, [&](const site& s) { binned_[fill[bucket_of(s.x)]++] = s; });
-  }
-
-  // The summed table of site counts, from the counts of start_[b + 1].
-  void count_below() {
-    const std::size_t sx = nbin_[0] + 1, sy = nbin_[1] + 1;
-    below_.assign(sx * sy * (nbin_[2] + 1), 0);
-    for (int32_t k = 0; k < nbin_[2]; ++k) {
-      for (int32_t j = 0; j < nbin_[1]; ++j) {
-        for (int32_t i = 0; i < nbin_[0]; ++i) {
-          const std::size_t at = (i + 1) + sx * ((j + 1) + sy * (k + 1));
-          below_[at] = start_[bucket_index(i, j, k) + 1] + below_[at - 1] + below_[at - sx] -
-                       below_[at - sx - 1] + below_[at - sx * sy] - below_[at - sx * sy - 1] -
-                       below_[at - sx * sy - sx] + below_[at - sx * sy - sx - 1];
-        }
-      }
+    // One class takes the whole table; with more, class 0 takes half and
+    // the others share the other half.
+    for (std::size_t l = 0; l < nclasses; ++l) {
+      for (int c = 0; c < 3; ++c)
+        if (box[l][c] > box[l][c + 3]) box[l][c] = box[l][c + 3] = 0.0f;
+      const double entries = nclasses == 1 ? max_buckets
+                             : l == 0     ? max_buckets / 2
+                                          : max_buckets / 2 / static_cast<double>(nclasses - 1);
+      classes_[l].choose(&box[l][0], &box[l][3], grid_volume, static_cast<double>(class_copies[l]),
+                        entries);
+      fill_buckets(l, static_cast<std::size_t>(class_sites[l]));
     }
   }
 
-  // Sites in the buckets lo..hi (inclusive, within the table) on each axis.
-  uint32_t sites_in(const int32_t lo[3], const int32_t hi[3]) const {
-    const std::size_t sx = nbin_[0] + 1, sy = nbin_[1] + 1;
-    auto at = [&](int32_t i, int32_t j, int32_t k) { return below_[i + sx * (j + sy * k)]; };
-    const int32_t i0 = lo[0], j0 = lo[1], k0 = lo[2], i1 = hi[0] + 1, j1 = hi[1] + 1,
-                  k1 = hi[2] + 1;
-    return at(i1, j1, k1) - at(i0, j1, k1) - at(i1, j0, k1) + at(i0, j0, k1) - at(i1, j1, k0) +
-           at(i0, j1, k0) + at(i1, j0, k0) - at(i0, j0, k0);
+  // The sites of class l after those of the classes before it, in bucket
+  // order, and its table; sites that can never win are dropped.
+  void fill_buckets(std::size_t l, std::size_t nsites) {
+    site_buckets& cb = classes_[l];
+    const std::size_t nb = cb.count();
+    cb.first = static_cast<uint32_t>(binned_.size());
+    cb.start.assign(nb + 1, 0);
+    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
+      if (class_of(ci) == l) for_each_site(ci, [&](const site& s) { ++cb.start[cb.of(s.x) + 1]; });
+    cb.start[0] = cb.first;
+    for (std::size_t i = 0; i < nb; ++i) cb.start[i + 1] += cb.start[i];
+
+    binned_.resize(cb.first + nsites);
+    std::vector<uint32_t> fill(cb.start.begin(), cb.start.end() - 1);
+    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
+      if (class_of(ci) == l) for_each_site(ci, [&](const site& s) { binned_[fill[cb.of(s.x)]++] = s; });
+    cb.end = static_cast<uint32_t>(binned_.size());
+    cb.count_below();
+    drop_shadowed_sites(binned_, cb, crowded_bucket);
   }
 
-  int32_t bucket_coord(float v, int c) const {
-    return bucket_coordinate(v, origin_[c], bin_, nbin_[c]);
-  }
-  std::size_t bucket_index(int32_t i, int32_t j, int32_t k) const {
-    return static_cast<std::size_t>(i) +
-           static_cast<std::size_t>(nbin_[0]) *
-               (static_cast<std::size_t>(j) + static_cast<std::size_t>(nbin_[1]) * k);
-  }
-  std::size_t bucket_of(const float x[3]) const {
-    return bucket_index(bucket_coord(x[0], 0), bucket_coord(x[1], 1), bucket_coord(x[2], 2));
-  }
-  // The buckets that hold every site within `reach` of the block.
-  void bucket_range(const point_block& b, float reach, int32_t lob[3], int32_t hib[3]) const {
-    for (int c = 0; c < 3; ++c)
-      bucket_span(b.blo[c], b.bhi[c], reach, slack_, origin_[c], bin_, nbin_[c], lob[c], hib[c]);
+  // The buckets of cb that hold every site within `reach` of the block.
+  void bucket_range(const site_buckets& cb, const point_block& b, float reach, int32_t lob[3],
+                    int32_t hib[3]) const {
+    cb.range(b.blo, b.bhi, reach, slack_, lob, hib);
   }
 
   static bool overlaps(const site& s, const int32_t lo[3], const int32_t hi[3]) {
@@ -351,45 +357,49 @@ class fast_map {
     return std::min(whole, farthest_in_box(xi, b.blo, b.bhi) - cp.r);
   }
 
-  // Calls visit(bucket) for the buckets at Chebyshev distance k from the
-  // bucket (bx, by, bz) that exist.
+  // Calls visit(bucket) for the buckets of cb at Chebyshev distance k from
+  // the bucket (bx, by, bz) that exist.
   template <class F>
-  void for_each_shell_bucket(const int32_t b[3], int32_t k, F&& visit) const {
-    for (int32_t z = std::max(0, b[2] - k); z <= std::min(nbin_[2] - 1, b[2] + k); ++z) {
-      for (int32_t y = std::max(0, b[1] - k); y <= std::min(nbin_[1] - 1, b[1] + k); ++y) {
+  static void for_each_shell_bucket(const site_buckets& cb, const int32_t b[3], int32_t k,
+                                    F&& visit) {
+    const int32_t* nbin = cb.nbin;
+    for (int32_t z = std::max(0, b[2] - k); z <= std::min(nbin[2] - 1, b[2] + k); ++z) {
+      for (int32_t y = std::max(0, b[1] - k); y <= std::min(nbin[1] - 1, b[1] + k); ++y) {
         const bool face = std::abs(z - b[2]) == k || std::abs(y - b[1]) == k;
-        for (int32_t x = std::max(0, b[0] - k); x <= std::min(nbin_[0] - 1, b[0] + k); ++x) {
+        for (int32_t x = std::max(0, b[0] - k); x <= std::min(nbin[0] - 1, b[0] + k); ++x) {
           if (!face && std::abs(x - b[0]) != k) {
             if (x < b[0] + k) x = b[0] + k - 1;  // jump to the far side of the shell
             continue;
           }
-          visit(bucket_index(x, y, z));
+          visit(cb.index(x, y, z));
         }
       }
     }
   }
 
-  // The copy whose direct position lies nearest (surface distance) to x, by
-  // shells of buckets around it; shells without sites are passed over, and
-  // the search ends where no copy could come within the start distance.
+  // The copy of class 0 whose direct position lies nearest (surface
+  // distance) to x, by shells of buckets around it; shells without sites are
+  // passed over, and the search ends where no copy could come within the
+  // start distance.
   int32_t nearest_direct_copy(const float x[3]) const {
+    const site_buckets& cb = classes_[0];
     int32_t b[3];
-    for (int c = 0; c < 3; ++c) b[c] = bucket_coord(x[c], c);
+    for (int c = 0; c < 3; ++c) b[c] = cb.coord(x[c], c);
     float best = std::numeric_limits<float>::max();
     int32_t best_copy = -1;
-    const int32_t kmax = std::max({nbin_[0], nbin_[1], nbin_[2]});
+    const int32_t kmax = std::max({cb.nbin[0], cb.nbin[1], cb.nbin[2]});
     uint32_t inside = 0;  // sites within the shells searched so far
     for (int32_t k = 0; k <= kmax; ++k) {
       const float useful = std::min(best, no_atom_distance);
-      if (static_cast<float>(k - 1) * bin_ - rmax_ - slack_ > useful) break;
+      if (static_cast<float>(k - 1) * cb.bin - cb.rmax - slack_ > useful) break;
       int32_t lo[3], hi[3];
       for (int c = 0; c < 3; ++c)
-        lo[c] = std::max(0, b[c] - k), hi[c] = std::min(nbin_[c] - 1, b[c] + k);
-      const uint32_t now = sites_in(lo, hi);
+        lo[c] = std::max(0, b[c] - k), hi[c] = std::min(cb.nbin[c] - 1, b[c] + k);
+      const uint32_t now = cb.sites_in(lo, hi);
       if (now == inside) continue;
       inside = now;
-      for_each_shell_bucket(b, k, [&](std::size_t bucket) {
-        for (uint32_t t = start_[bucket]; t < start_[bucket + 1]; ++t) {
+      for_each_shell_bucket(cb, b, k, [&](std::size_t bucket) {
+        for (uint32_t t = cb.start[bucket]; t < cb.start[bucket + 1]; ++t) {
           const site& s = binned_[t];
           if (s.key & 1) continue;
           float dd = 0.0f;
@@ -434,9 +444,12 @@ class fast_map {
   // Whether any site can come within the start distance of a point of the
   // block; when none can, every point keeps the start distance.
   bool within_reach(const point_block& b) const {
-    int32_t lob[3], hib[3];
-    bucket_range(b, no_atom_distance + rmax_, lob, hib);
-    return sites_in(lob, hib) > 0;
+    for (const site_buckets& cb : classes_) {
+      int32_t lob[3], hib[3];
+      bucket_range(cb, b, no_atom_distance + cb.rmax, lob, hib);
+      if (cb.sites_in(lob, hib) > 0) return true;
+    }
+    return false;
   }
 
   // Upper bound of the block's distances from the winners of the blocks
@@ -472,23 +485,28 @@ class fast_map {
   }
 
   // The sites that can reach the bound, sorted by their lower bound over
-  // the block, from the buckets around it.
-  void gather_candidates(const point_block& b, float bound) {
-    int32_t lob[3], hib[3];
-    bucket_range(b, bound + rmax_, lob, hib);
-    for (int32_t z = lob[2]; z <= hib[2]; ++z) {
-      for (int32_t y = lob[1]; y <= hib[1]; ++y) {
-        const uint32_t t0 = start_[bucket_index(lob[0], y, z)];
-        const uint32_t t1 = start_[bucket_index(hib[0], y, z) + 1];
-        for (uint32_t t = t0; t < t1; ++t) consider(b, t, bound);
+  // the block, from the buckets around it of the classes from `from` on.
+  void gather_candidates(const point_block& b, float bound, std::size_t from) {
+    for (std::size_t l = from; l < classes_.size(); ++l) {
+      const site_buckets& cb = classes_[l];
+      int32_t lob[3], hib[3];
+      bucket_range(cb, b, bound + cb.rmax, lob, hib);
+      if (lob[0] > hib[0]) continue;
+      for (int32_t z = lob[2]; z <= hib[2]; ++z) {
+        for (int32_t y = lob[1]; y <= hib[1]; ++y) {
+          const uint32_t t0 = cb.start[cb.index(lob[0], y, z)];
+          const uint32_t t1 = cb.start[cb.index(hib[0], y, z) + 1];
+          for (uint32_t t = t0; t < t1; ++t) consider(b, t, bound);
+        }
       }
     }
     std::sort(cand_.begin(), cand_.end());
   }
 
-  // The tree over every site with finite coordinates (the others are never
-  // nearer than anything): boxes split at the median of their widest axis.
-  // Returns false, leaving no tree, when it would not fit the memory limit.
+  // The tree over every site of class 0 with finite coordinates (the others
+  // are never nearer than anything): boxes split at the median of their
+  // widest axis. Returns false, leaving no tree, when it would not fit the
+  // memory limit.
   bool build_tree() {
     const int64_t nsites = static_cast<int64_t>(binned_.size());
     const int64_t tree_bytes =
@@ -498,7 +516,7 @@ class fast_map {
             tree_bytes >
         map_memory_limit)
       return false;
-    for (uint32_t t = 0; t < binned_.size(); ++t) {
+    for (uint32_t t = classes_[0].first; t < classes_[0].end; ++t) {
       const float* x = binned_[t].x;
       if (std::isfinite(x[0]) && std::isfinite(x[1]) && std::isfinite(x[2]))
         tree_order_.push_back(t);
@@ -556,7 +574,9 @@ class fast_map {
   // square of the best distance plus the box's largest radius, widened by a
   // relative 1e-5 and 1e-6 Å: the comparison of squares rounds differently
   // from the square root of a site's distance, and the widening keeps it
-  // short of any site that could still tie.
+  // short of any site that could still tie. A sum below zero (a best
+  // distance inside a larger atom of another class) passes the box over:
+  // no site of it comes nearer than minus its radius.
   void search_tree(point_search& q, float bound) {
     struct pending {
       uint32_t node;
@@ -574,7 +594,7 @@ class fast_map {
     };
     auto beyond = [&](const pending& p) {
       const float reach = (std::min(q.best, bound) + tree_[p.node].rmax) * (1.0f + 1.0e-5f) + 1.0e-6f;
-      return p.gap2 > reach * reach;
+      return reach < 0.0f || p.gap2 > reach * reach;
     };
     stack[depth++] = gap2(0);
     while (depth > 0) {
@@ -608,6 +628,8 @@ class fast_map {
           q.stop = float_order(q.best);
           if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
           if (tree_block_) search_tree(q, bound);  // no site beyond the bound can win
+          // The listed sites: all of them, or in a tree block those of the
+          // classes of larger radii.
           for (uint64_t c : cand_) {
             // The lower bound of this and every later site is beyond the best.
             if (static_cast<uint32_t>(c >> 32) > q.stop) break;
@@ -628,18 +650,19 @@ class fast_map {
     return winner;
   }
 
-  // Whether the block's neighbourhood within `bound` holds so many sites
-  // that its points are better searched one by one in the tree.
+  // Whether the block's neighbourhood within `bound` holds so many sites of
+  // class 0 that its points are better searched one by one in the tree.
   bool wants_tree(const point_block& b, float bound) {
+    const site_buckets& cb = classes_[0];
     int32_t lob[3], hib[3];
-    bucket_range(b, bound + rmax_, lob, hib);
+    bucket_range(cb, b, bound + cb.rmax, lob, hib);
     int64_t points = 1;
     for (int c = 0; c < 3; ++c) points *= b.ihi[c] - b.ilo[c] + 1;
-    const int64_t nearby = sites_in(lob, hib);
+    const int64_t nearby = cb.sites_in(lob, hib);
     if (nearby <= tree_sites_per_point * points) return false;
     if (tree_.empty() && !tree_failed_) {
       listed_ += nearby;
-      if (listed_ <= tree_payback * static_cast<int64_t>(binned_.size())) return false;
+      if (listed_ <= tree_payback * static_cast<int64_t>(cb.end - cb.first)) return false;
       tree_failed_ = !build_tree();
     }
     return !tree_.empty();
@@ -657,7 +680,7 @@ class fast_map {
     if (b.finite && !copies_.empty() && within_reach(b)) {
       bound = block_bound(b, bidx, bi, bj, bk);
       tree_block_ = wants_tree(b, bound);
-      if (!tree_block_) gather_candidates(b, bound);
+      gather_candidates(b, bound, tree_block_ ? 1 : 0);  // class 0 of a tree block is in the tree
     }
     block_winner_[bidx] = scan_points(b, bound);
   }

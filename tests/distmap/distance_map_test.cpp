@@ -50,7 +50,7 @@ struct crystal_case {
   std::shared_ptr<crystal_record> celli;
   int nrandom = 0;                         // random atoms at fractions frac, radii radii
   std::array<float, 2> frac = {0, 1}, radii = {1.5f, 1.5f};
-  std::vector<std::array<float, 3>> places = {};  // further atoms of radius radii[0] (Å)
+  std::vector<std::array<float, 4>> places = {};  // further atoms and radii (0: radii[0]) (Å)
   std::vector<float> grids = {};
   int ca = 0, cg = 0, nca = 0, npseudo = 0;  // -ca cycles names CA, CB, N, P; npseudo 0: all atoms
   std::size_t ncopies = 0;                   // copies expected (0: not checked)
@@ -69,11 +69,12 @@ std::vector<crystal_case> crystal_table() {
   std::vector<crystal_case> cases;
   for (const auto& row : testing::read_table("distmap/crystal_cases.txt")) {
     std::vector<std::pair<double, int>> ncs;
-    std::vector<std::array<float, 3>> places;
+    std::vector<std::array<float, 4>> places;
     for (std::istringstream in(row[3]); in.good();)
       if (double angle; in >> angle) ncs.emplace_back(angle, 0), in >> ncs.back().second, in.ignore(1, ';');
     for (std::istringstream in(row[8]); in.good();)
-      if (std::array<float, 3> x; in >> x[0] >> x[1] >> x[2]) places.push_back(x), in.ignore(1, ';');
+      if (std::string entry; std::getline(in, entry, ';') && numbers(entry).size() >= 3)
+        places.push_back({numbers(entry)[0], numbers(entry)[1], numbers(entry)[2], numbers(entry + " 0")[3]});
     const std::vector<float> cell = numbers(row[1]), frac = numbers(row[6]), radii = numbers(row[7]),
                              flags = numbers(row[10]);
     cases.push_back({row[0], test::make_crystal({cell.begin(), cell.end()}, row[2].c_str(), ncs, numbers(row[4])),
@@ -111,7 +112,7 @@ TEST(FastMapEqualsLiteral, CrystalTable) {
     atom_store atoms;
     test::add_random_atoms(atoms, *c.celli, c.nrandom, c.frac, c.radii, rng,
                            c.ca != 0 ? names : decltype(names){names[0]});
-    for (const auto& x : c.places) test::add_atom(atoms, x.data(), c.radii[0]);
+    for (const auto& x : c.places) test::add_atom(atoms, x.data(), x[3] > 0 ? x[3] : c.radii[0]);
     atom_counts& count = atoms.count;
     count.natoms = static_cast<int32_t>(atoms.pdbdata.size());
     count.nca = c.nca, count.npseudo = c.npseudo > 0 ? c.npseudo : count.natoms;

@@ -18,7 +18,6 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   const auto results = expect_reports("stops", testing::report_table("cases/stops.txt"));
   EXPECT_NE(results[7].out.find("Reading previously written distance map"), std::string::npos);
   for (std::size_t k : {8, 9, 10, 11, 12, 13, 18, 19, 20}) EXPECT_EQ(results[k].out, "") << k;
-  EXPECT_NE(results[14].out.find("Multiscale cluster analysis"), std::string::npos);
   for (std::size_t k = 15; k < 17; ++k) EXPECT_NE(results[k].out.find("usage"), std::string::npos) << k;
 
   const fs::path dir = fresh_directory("io_stops");
