@@ -161,6 +161,19 @@ TEST(FastMap, BucketRangesHoldSitesJustAcrossABucketEdge) {
   EXPECT_EQ(lo, 0);
 }
 
+// The same in a map: eight points at (7.37, 0, 0), buckets of 4 Å from the
+// copy at the origin (far along z), the nearest copy just below x = 4.
+TEST(FastMap, NearestCopyJustAcrossABucketEdge) {
+  const auto frame = test::make_crystal({10, 10, 10, 90, 90, 90}, "P 1");
+  grid_store g;
+  g.resize(1, 1, 1);
+  std::fill(g.x.begin(), g.x.end(), 7.37f);
+  std::vector<atom_copy> copies = {{1, 1, 1, {std::nextafter(4.0f, 0.0f), 0, 0}, {0.25f, 0.25f, 0.25f}, 1.37f},
+                                   {2, 1, 1, {0, 0, 20}, {0.25f, 0.25f, 0.25f}, 1.37f}};
+  distance_map_fast(*frame, copies, g);
+  EXPECT_EQ(std::make_pair(g.dist[0], g.iatom[0]), std::make_pair(2.0f, 1));
+}
+
 TEST(AtomCopies, WrapLoopOrderAndSkips) {
   const auto tc = test::make_crystal({20.0, 20.0, 20.0, 90, 90, 90}, "P 21 21 21", {{90, 1}, {30, 0}});  // NCS 2 given
   atom_store atoms;
