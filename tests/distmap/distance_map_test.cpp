@@ -1,5 +1,5 @@
 // The distance map: the fast map against the literal check_next_atom loop,
-// point by point and bit for bit, over small and random crystals; grid
+// point by point and bit for bit, over the crystals of a table; grid
 // positions and atom copies; the stage run end to end on small structures.
 #include <gtest/gtest.h>
 

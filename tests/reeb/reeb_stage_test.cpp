@@ -1,8 +1,8 @@
 // The Reeb-graph stage end to end on synthetic grids: report lines and
 // script text (one case checked by hand line by line), colours, trimming,
 // centring, directions without nodes, overflowing report fields. The cutoff
-// rule, the rerun, PyMOL and the stop on an existing script:
-// reeb_real_runs_test.cpp.
+// rule, the rerun and PyMOL: reeb_real_runs_test.cpp; the stop on an
+// existing script: the stops table.
 #include <gtest/gtest.h>
 
 #include "reeb_test_support.hpp"
