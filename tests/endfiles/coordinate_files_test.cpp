@@ -40,6 +40,17 @@ TEST(NearestChannel, MeasuresThroughTheCellFaces) {
     index.nearest(c, dist, clust);
     EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(depth, 2)) << x;
   }
+  // A lone channel point at (10, 12, 14): its bins span no length.
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  gridi.clust[gridi.index(5, 6, 7)] = 3;
+  const channel_point_index lone(*celli, 2.0f, gridi);
+  for (const auto& [x, depth] : std::vector<std::pair<float, float>>{{10.0f, 0.0f}, {12.0f, 2.0f}, {31.0f, 1.0f}, {-3.0f, 7.0f}}) {
+    const float c[3] = {x, 12.0f, 14.0f};
+    float dist = 0;
+    int32_t clust = 0;
+    lone.nearest(c, dist, clust);
+    EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(depth, 3)) << x;
+  }
 }
 
 // No CRYST line in the header: one CRYST1 line in the grid-point file, none in
