@@ -44,12 +44,13 @@ TEST(DistanceSpread, NegativeRadicandGivesZero) {
   EXPECT_EQ(distance_spread(2.0f, 3.0f, 5.0f), 0.5f);  // 1 and 2: sqrt(2.5 - 2.25)
 }
 
-// The cases of tests/data/channels/constructed_clusters.txt at verbosity 0:
-// the clusters, the text and the bottleneck tensor.
+// The cases of tests/data/channels/constructed_clusters.txt: the clusters,
+// the text and the bottleneck tensor.
 TEST(ConstructedClusters, ClustersRowsAndTensor) {
   const auto celli = test::make_crystal({31.0, 27.0, 23.0, 90, 90, 90}, "P 1");
   const float cutoff = 1.0f;
-  for (const auto& row : testing::read_table("channels/constructed_clusters.txt")) {
+  for (auto row : testing::read_table("channels/constructed_clusters.txt")) {
+    row.resize(8);
     const std::string& what = row[0];
     std::array<int32_t, 3> n;
     std::istringstream(row[1]) >> n[0] >> n[1] >> n[2];
@@ -63,7 +64,9 @@ TEST(ConstructedClusters, ClustersRowsAndTensor) {
     params.clustcountcut = std::stof(row[3]);
     params.proberadius = cutoff;
     params.gridsize = 2.0f;
-    const test::outcome fast = test::analyse(g, *celli, run_flags{}, params, cutoff);
+    run_flags flags;
+    flags.vb = row[7].empty() ? 0 : std::stoi(row[7]);
+    const test::outcome fast = test::analyse(g, *celli, flags, params, cutoff);
     std::string clusters;
     for (int32_t k = 1; k <= fast.chan.nclust; ++k) {
       const cluster_record& r = fast.chan.chinfo[static_cast<std::size_t>(k)];
@@ -74,7 +77,7 @@ TEST(ConstructedClusters, ClustersRowsAndTensor) {
     }
     EXPECT_EQ(clusters, row[4]) << what << "\n" << fast.text;
     std::string text = row[5];
-    std::replace(text.begin(), text.end(), '/', '\n');
+    for (std::size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at)) text.replace(at, 2, "\n");
     EXPECT_EQ(fast.text, text + "\n") << what;
     std::string cells;
     for (int cell = 0; cell < 9; ++cell) {
