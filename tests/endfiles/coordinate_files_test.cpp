@@ -53,6 +53,23 @@ TEST(NearestChannel, MeasuresThroughTheCellFaces) {
   }
 }
 
+// An atom on the face x = 0 of a 31 x 24.5 x 19 Å cell lies 1.0455544 Å from
+// the channel point (15, 12, 9) through the image (-1, -1, -1), a hair nearer
+// than (15, 1, 0) through (-1, 0, 0): the search keeps the ring of the first.
+TEST(NearestChannel, NearerThroughAFartherRing) {
+  auto celli = make_crystal({31, 24.5, 19, 90, 90, 90}, "P 1");
+  grid_store gridi;
+  gridi.resize(15, 12, 9);
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  gridi.clust[gridi.index(12, 0, 9)] = 2, gridi.clust[gridi.index(15, 1, 0)] = 4, gridi.clust[gridi.index(15, 12, 9)] = 1;
+  const float f[3] = {0.0f, 0.0419067033f, 0.0f};
+  float x[3], dist = 0;
+  frac_to_real(*celli, f, x);
+  int32_t clust = 0;
+  channel_point_index(*celli, 2.05342841f, gridi).nearest(x, dist, clust);
+  EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(1.0455544f, 1));
+}
+
 // No CRYST line in the header: one CRYST1 line in the grid-point file, none in
 // the expanded file. No channel point: W -1.00 and a B of asterisks. No
 // atoms: blank names and zeros on every grid line.
