@@ -1,6 +1,6 @@
 // Benchmark of the channel stages on a real structure: the distance map, the
 // porosity scan, the multiscale loop and the summary, each timed on its own;
-// with --literal also the loop by the literal procedures of the tests (full
+// with --literal also the loop by the literal procedures of bench/reference (full
 // grid rescans), for the speed-up, and a check that both print the same.
 //
 //   porvane_channels_benchmark file.pdb gridsize [--literal] [--yardstick]
@@ -19,10 +19,10 @@
 
 #include "channels/analyze_clusters.hpp"
 #include "channels/channel_stages.hpp"
-#include "channels/literal_clusters.hpp"
+#include "reference/literal_clusters.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "support/loaded_structure.hpp"
+#include "reference/loaded_structure.hpp"
 
 using namespace porvane;
 
@@ -129,9 +129,9 @@ int main(int argc, char** argv) {
     literal_too = literal_too || std::string(argv[a]) == "--literal";
     yardstick_too = yardstick_too || std::string(argv[a]) == "--yardstick";
   }
-  std::unique_ptr<porvane::testing::loaded_structure> run;
+  std::unique_ptr<porvane::bench::loaded_structure> run;
   timed("/dev/null", [&] {
-    run = porvane::testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
+    run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
   });
   const run_flags& flags = run->flags;
   run_params& params = run->params;

@@ -42,7 +42,7 @@
 #include "driver/nearest_channel_file.hpp"
 #include "driver/nearest_channel_search.hpp"
 #include "reeb/reeb_stage.hpp"
-#include "support/loaded_structure.hpp"
+#include "reference/loaded_structure.hpp"
 
 using namespace porvane;
 
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string kind = argv[2];
-  const auto run = porvane::testing::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
+  const auto run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
   const crystal_record& celli = *run->celli;
   const run_flags& flags = run->flags;
   run_params& params = run->params;

@@ -25,7 +25,7 @@
 #include "reeb/find_edges.hpp"
 #include "reeb/find_patches.hpp"
 #include "reeb/reeb_stage.hpp"
-#include "reeb_literal.hpp"
+#include "reference/reeb_literal.hpp"
 
 using namespace porvane;
 

@@ -11,8 +11,11 @@ cd "$(dirname "$0")/.."
 cases=${1:-20000}
 jobs=${2:-4}
 build=${3:-build}
-test_binary="$build/tests/porvane_driver_tests"
-[ -x "$test_binary" ] || { echo "no $test_binary: build first (scripts/setup.sh)" >&2; exit 2; }
+program="$PWD/$build/porvane"
+[ -x "$program" ] || { echo "no $program: build first (scripts/setup.sh)" >&2; exit 2; }
+test_binary="$build/porvane_fuzz_runs"
+g++ -std=c++20 -O2 -Itests -DPORVANE_TEST_DATA="\"$PWD/tests/data\"" -DPORVANE_BINARY="\"$program\"" \
+  scripts/fuzz/fuzz_runs.cpp -o "$test_binary" -lgtest -lgtest_main -pthread
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT

@@ -1,6 +1,5 @@
 // The porosity scan, the multiscale loop, the summary and the centre-line
-// files; whole runs of the program compared with their expected reports,
-// which the literal procedures reproduce.
+// files; whole runs of the program compared with their expected reports.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +7,7 @@
 
 #include "channels/centre_line_files.hpp"
 #include "common/run_stop.hpp"
-#include "literal_stages.hpp"
+#include "channel_test_support.hpp"
 #include "support/report_cases.hpp"
 
 namespace porvane {
@@ -16,32 +15,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Porosity scans on constructed maps: the fast scan (one pass for every trial
-// radius) against one pass per trial radius.
-TEST(PorosityScan, OnePassEqualsAPassPerTrialRadius) {
+// Porosity scans on constructed maps: the lines, the last porosity and the
+// deepest point.
+TEST(PorosityScan, LinesPorosityAndDeepestPoint) {
   struct scan_case {
     std::string what;
     float solvent;
     std::function<float(int32_t, int32_t, int32_t)> dist;
     int lines;                       // porosity lines at verbosity 1
     std::array<int32_t, 3> deepest;  // deepest point
+    float porosity;                  // the last porosity
   };
   const std::vector<scan_case> cases = {
       // 1000 points spread over -1.0..1.4975 (one per 0.0025 Å): 599, 559, 519
       // and 479 points lie above 0.0, 0.1, 0.2 and 0.3; 0.479 ends the scan.
       {"falls to the solvent", 0.5f, [](int32_t i, int32_t j, int32_t k) { return -1.0f + 0.0025f * ((i * 10 + j) * 10 + k); },
-       4, {9, 9, 9}},
+       4, {9, 9, 9}, 0.479f},
       // Never falls to the solvent: 51 passes, the last at 4.9999976.
-      {"never falls", 0.01f, [](int32_t, int32_t, int32_t) { return 6.0f; }, 51, {0, 0, 0}},
+      {"never falls", 0.01f, [](int32_t, int32_t, int32_t) { return 6.0f; }, 51, {0, 0, 0}, 1.0f},
       // Equal largest distances: the first in i-outer, k-inner order wins.
       // The porosity stays 1.0 up to the trial radius 0.5, then 118 points remain.
       {"ties", 0.3f, [](int32_t i, int32_t j, int32_t k) { return (j == 4 && (i == 2 || i == 7)) || k == 9 ? 3.0f : 0.5f; }, 6,
-       {0, 0, 9}},
+       {0, 0, 9}, 0.118f},
       // Solvent content of 1.0 or none: no porosity line, one pass for dmax.
-      {"solvent 1.0", 1.0f, [](int32_t i, int32_t, int32_t) { return static_cast<float>(i) - 2.0f; }, 0, {9, 0, 0}},
+      {"solvent 1.0", 1.0f, [](int32_t i, int32_t, int32_t) { return static_cast<float>(i) - 2.0f; }, 0, {9, 0, 0}, 1.0f},
       {"no solvent content", std::nanf(""), [](int32_t i, int32_t, int32_t) { return static_cast<float>(i) - 2.0f; }, 0,
-       {9, 0, 0}},
-      {"nothing above 0", 0.5f, [](int32_t, int32_t, int32_t) { return -1.0f; }, 1, {0, 0, 0}},
+       {9, 0, 0}, 1.0f},
+      {"nothing above 0", 0.5f, [](int32_t, int32_t, int32_t) { return -1.0f; }, 1, {0, 0, 0}, 0.0f},
   };
   for (const scan_case& c : cases) {
     const grid_store g = test::make_grid({9, 9, 9}, c.dist);
@@ -49,12 +49,9 @@ TEST(PorosityScan, OnePassEqualsAPassPerTrialRadius) {
     celli.solvent = c.solvent;
     run_flags flags;
     flags.vb = 1;
-    channel_context fast, lit;
+    channel_context fast;
     const std::string fast_text = testing::captured_report([&] { porosity_scan(flags, celli, g, fast); });
-    const std::string lit_text = testing::captured_report([&] { literal::porosity_scan(flags, celli, g, lit); });
-    EXPECT_EQ(fast_text, lit_text) << c.what;
-    EXPECT_EQ(fast.dmax, lit.dmax) << c.what;
-    EXPECT_EQ(fast.results.porosity, lit.results.porosity) << c.what;
+    EXPECT_EQ(fast.results.porosity, c.porosity) << c.what;
     const int32_t* d = fast.results.deepgrid;
     EXPECT_EQ(std::vector<int32_t>(d, d + 3), std::vector<int32_t>(c.deepest.begin(), c.deepest.end())) << c.what;
     EXPECT_EQ(testing::count_of(fast_text, "\n"), c.lines) << c.what << "\n" << fast_text;
@@ -177,28 +174,10 @@ std::string channel_part(const std::string& report) {
 }
 
 // Whole runs: the channel part of each report, or the whole report, and the
-// centre-line files (one per 1D pipe and cutoff); then the channel part of
-// these and of the reports of the map and header tests by the literal
-// procedures, at the grid size each run used.
-TEST(ChannelStages, ReportsFilesAndTheLiteralProcedures) {
-  const auto parts = testing::report_table("cases/channel_parts.txt");
-  const auto whole = testing::report_table("cases/channel_reports.txt");
-  auto runs = testing::expect_reports("channel_runs", parts, " Analyzing distance map...\n");
-  for (auto& run : testing::expect_reports("channel_reports", whole)) runs.push_back(std::move(run));
-  std::vector<testing::report_case> cases = parts;
-  for (const std::string table : {"channel_reports", "header", "distmap"})
-    for (const auto& c : testing::report_table("cases/" + table + ".txt"))
-      if (c.status == 0) cases.push_back(c);
-  const std::string data = std::string(PORVANE_TEST_DATA) + "/";
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    const std::string expected = testing::read_file(data + cases[c].expected);
-    std::vector<std::string> options;
-    for (const std::string& o : cases[c].options)
-      if (o != "-nm") options.push_back(o);
-    const float gridsize = testing::grid_size_used(c < runs.size() ? runs[c].out : expected);
-    EXPECT_EQ(literal::channel_report(data + cases[c].pdb, options, gridsize), channel_part(expected))
-        << cases[c].expected;
-  }
+// centre-line files (one per 1D pipe and cutoff).
+TEST(ChannelStages, ReportsAndFiles) {
+  testing::expect_reports("channel_runs", testing::report_table("cases/channel_parts.txt"), " Analyzing distance map...\n");
+  testing::expect_reports("channel_reports", testing::report_table("cases/channel_reports.txt"));
 }
 
 // A map read back names the same atom at the deepest point as the map
@@ -234,19 +213,20 @@ TEST(ChannelStages, ManyClusters) {
   grid_store labels = g;
   points.store_labels(labels);
   int32_t next = 0;
-  literal::for_points(g, [&](int32_t i, int32_t j, int32_t k, std::size_t p) {
-    const bool even = i % 2 == 0 && j % 2 == 0 && k % 2 == 0;
-    EXPECT_EQ(labels.clust[p], even ? ++next : -1);
-  });
+  for (int32_t i = 0; i <= n; ++i)
+    for (int32_t j = 0; j <= n; ++j)
+      for (int32_t k = 0; k <= n; ++k) {
+        const bool even = i % 2 == 0 && j % 2 == 0 && k % 2 == 0;
+        ASSERT_EQ(labels.clust[labels.index(i, j, k)], even ? ++next : -1);
+      }
   EXPECT_EQ(chinfo[static_cast<std::size_t>(expected)].npts, 1);
 }
 
 // Runs at the edges: a cutoff below zero that would take more than 1000
 // steps, so that the step is widened; a solvent content of 1.0 (atoms of
 // unknown mass, so Vm 0.0: the scan only finds the largest distance);
-// centre-line names that two cutoffs share, files that the rerun of the
-// analysis for -cm finds written by the loop, and files that existed before
-// the run.
+// centre-line names that two cutoffs share, and files that the rerun of the
+// analysis for -cm finds written by the loop.
 TEST(ChannelStages, EdgeRuns) {
   const std::string data = std::string(PORVANE_TEST_DATA) + "/";
   const fs::path dir = testing::fresh_directory("edge_runs");
@@ -275,12 +255,6 @@ TEST(ChannelStages, EdgeRuns) {
   const auto twice = run({"-nm", "-re", "4.0", "-cl", "-st", ".04", "1ubq.pdb"});
   EXPECT_EQ(twice.status, 0);
   EXPECT_EQ(testing::count_of(twice.err, "was already written in this run"), 9) << twice.err;
-  std::ofstream(dir / kept, std::ios::app) << "a line of the user's\n";
-  const std::string before = testing::read_file(dir / kept);
-  const auto exists = run({"-nm", "-re", "4.0", "-cl", "1ubq.pdb"});
-  EXPECT_EQ(exists.status, 2);
-  EXPECT_NE(exists.err.find(kept), std::string::npos) << exists.err;
-  EXPECT_EQ(testing::read_file(dir / kept), before);
   fs::remove_all(dir);
 }
 

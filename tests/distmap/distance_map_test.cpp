@@ -1,5 +1,5 @@
 // The distance map: the fast map against the literal check_next_atom loop,
-// point by point and bit for bit, over small and random crystals; grid
+// point by point and bit for bit, over the crystals of a table; grid
 // positions and atom copies; the stage run end to end on small structures.
 #include <gtest/gtest.h>
 
@@ -86,27 +86,8 @@ std::vector<crystal_case> crystal_table() {
 }
 
 TEST(FastMapEqualsLiteral, CrystalTable) {
-  using test::make_crystal;
-  const std::vector<float> none = {0, 0, 0};
   std::vector<crystal_case> cases = crystal_table();
   std::mt19937 rng(20261206);
-  std::uniform_real_distribution<float> u(0.0f, 1.0f);
-  for (int trial = 0; trial < 48; ++trial) {  // random orthogonal P212121, monoclinic P1211, triclinic P1
-    const int kind = trial % 3;
-    std::vector<double> cell = {15 + 25 * u(rng), 15 + 25 * u(rng), 15 + 25 * u(rng), 90, 90, 90};
-    if (kind == 1) cell[4] = 95 + 20 * u(rng);
-    if (kind == 2) cell[3] = 70 + 40 * u(rng), cell[4] = 70 + 40 * u(rng), cell[5] = 70 + 40 * u(rng);
-    std::vector<std::pair<double, int>> ncs;
-    for (int n = static_cast<int>(u(rng) * 3); n > 0; --n) ncs.emplace_back(1 + 358 * u(rng), u(rng) < 0.3f);
-    const std::vector<float> sh = {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f};
-    const bool pseudo = trial % 7 == 3;
-    cases.push_back({.what = "random crystal " + std::to_string(trial),
-                     .celli = make_crystal(cell, kind == 0 ? "P 21 21 21" : kind == 1 ? "P 1 21 1" : "P 1", ncs,
-                                           trial % 2 ? sh : none),
-                     .nrandom = 1 + static_cast<int>(u(rng) * 30), .frac = {-0.6f, 1.6f},
-                     .radii = {pseudo ? 3.0f : 1.0f, pseudo ? 10.0f : 2.1f}, .grids = {0.9f + 3.0f * u(rng)},
-                     .cg = pseudo});
-  }
   const std::vector<std::array<const char*, 2>> names = {{" CA ", " C"}, {" CB ", " C"}, {" N  ", " N"}, {" P  ", " P"}};
   for (const crystal_case& c : cases) {
     atom_store atoms;
@@ -160,6 +141,19 @@ TEST(FastMap, BucketRangesHoldSitesJustAcrossABucketEdge) {
   bucket_span(p, p, d + r, bucket_slack, 0.0f, 4.0f, 10, lo, hi);
   EXPECT_EQ(bucket_coordinate(site[0], 0.0f, 4.0f, 10), 0);
   EXPECT_EQ(lo, 0);
+}
+
+// The same in a map: eight points at (7.37, 0, 0), buckets of 4 Å from the
+// copy at the origin (far along z), the nearest copy just below x = 4.
+TEST(FastMap, NearestCopyJustAcrossABucketEdge) {
+  const auto frame = test::make_crystal({10, 10, 10, 90, 90, 90}, "P 1");
+  grid_store g;
+  g.resize(1, 1, 1);
+  std::fill(g.x.begin(), g.x.end(), 7.37f);
+  std::vector<atom_copy> copies = {{1, 1, 1, {std::nextafter(4.0f, 0.0f), 0, 0}, {0.25f, 0.25f, 0.25f}, 1.37f},
+                                   {2, 1, 1, {0, 0, 20}, {0.25f, 0.25f, 0.25f}, 1.37f}};
+  distance_map_fast(*frame, copies, g);
+  EXPECT_EQ(std::make_pair(g.dist[0], g.iatom[0]), std::make_pair(2.0f, 1));
 }
 
 TEST(AtomCopies, WrapLoopOrderAndSkips) {

@@ -1,7 +1,6 @@
 porvane_test_suite(porvane_distmap_tests porvane_driver
   distmap/distance_map_test.cpp
   distmap/map_file_test.cpp
-  distmap/zoom_search_test.cpp
   distmap/nearest_atom_copy_test.cpp
   distmap/map_gemmi_test.cpp
 )

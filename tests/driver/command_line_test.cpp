@@ -33,7 +33,7 @@ std::string settings(const parsed& p) {
     << " rc=" << p.flags.rc << " rv=" << p.flags.rv << " rb=" << p.flags.rb << "/"
     << p.params.reebdir << "/" << p.params.reebcutoff << " cm=" << p.flags.cm << " h=" << p.flags.h
     << " pdb=" << p.state.pdbname << " map=" << p.state.mapfile << " ra=" << p.params.clusternum
-    << " fault=" << p.notes.fault.substr(0, p.notes.fault.find(' ')) << " unknown=";
+    << " mt=" << p.params.maxtime << " fault=" << p.notes.fault.substr(0, p.notes.fault.find(' ')) << " unknown=";
   for (const std::string& name : p.notes.unknown_options) s << name << ",";
   s << " ";
   return s.str();

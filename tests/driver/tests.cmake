@@ -3,9 +3,6 @@ porvane_test_suite(porvane_driver_tests porvane_driver
   driver/help_text_test.cpp
   driver/run_stops_test.cpp
   driver/hardening_test.cpp
-  driver/fuzz_test.cpp
   driver/report_end_to_end_test.cpp
   driver/map_end_to_end_test.cpp
-  driver/coordinate_files_test.cpp
-  driver/coordinate_files_real_runs_test.cpp
 )

@@ -17,10 +17,6 @@ TEST(HeaderTables, LookupsAndRows) {
     else
       EXPECT_EQ(residue_row(row[1]), std::stoi(row[2])) << row[1];
   }
-  ASSERT_EQ(space_group_table.size(), 266u);
-  EXPECT_STREQ(space_group_table[239].symbol, "R 3       ");  // rows 240-246 repeat R
-  EXPECT_STREQ(space_group_table[246].symbol, "H 3       ");  // rows 247-265: H
-  EXPECT_STREQ(space_group_table[265].symbol, "OTHER     ");
   std::set<int> whole;  // every group 1-230 has a row
   for (const space_group_row& row : space_group_table) {
     EXPECT_EQ(std::string(row.symbol).size(), 10u) << row.symbol;
@@ -29,11 +25,6 @@ TEST(HeaderTables, LookupsAndRows) {
   }
   EXPECT_EQ(whole.size(), 230u);
   EXPECT_EQ(*whole.rbegin(), 230);
-  ASSERT_EQ(residue_mass_table.size(), 32u);
-  EXPECT_EQ(residue_mass_table[0].mass - link_water_mass, 71.093f);
-  EXPECT_EQ(residue_mass_table[31].mass, 323.197f);
-  EXPECT_EQ(last_protein_row, 22);
-  for (const residue_mass_row& row : residue_mass_table) EXPECT_STREQ(row.link, "LN");
 }
 
 }  // namespace

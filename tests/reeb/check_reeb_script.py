@@ -2,14 +2,16 @@
 """Runs a reeb_graph.py script in PyMOL without a window and checks the CGO
 object 'reebgraph' that it builds, reading the data back from PyMOL.
 
-usage: /usr/bin/python3 check_reeb_script.py SCRIPT STATE:SPHERES:VERTICES ...
+usage: /usr/bin/python3 check_reeb_script.py SCRIPT
 
-One state per direction built, with the given numbers of spheres and line
-vertices; states not given must be empty. States below the first direction
-built are loaded empty before the script runs: Debian's PyMOL 2.5 crashes
-when lines are loaded into state 2 or 3 of an object that does not exist yet.
+One state per direction the script loads, with as many spheres and line
+vertices as its lists nodesN and edgesN hold; other states must be empty.
+States below the first direction built are loaded empty before the script
+runs: Debian's PyMOL 2.5 crashes when lines are loaded into state 2 or 3 of
+an object that does not exist yet.
 """
 import os
+import re
 import sys
 
 # CGO operation codes and the number of values that follow each.
@@ -41,10 +43,12 @@ def cgo_counts(values):
 
 
 def main():
+    text = open(sys.argv[1]).read()
     expected = {}
-    for e in sys.argv[2:]:
-        state, spheres, vertices = (int(x) for x in e.split(":"))
-        expected[state] = (spheres, vertices)
+    for state in re.findall(r"cmd\.load_cgo\(reebgraph(\d),", text):
+        lists = [re.search(r"\n%s%s = \[\n(.*?)\n?\]" % (name, state), text, re.S).group(1)
+                 for name in ("nodes", "edges")]
+        expected[int(state)] = (lists[0].count("SPHERE,"), lists[1].count("VERTEX,"))
     if not expected:
         fail("nothing expected")
 

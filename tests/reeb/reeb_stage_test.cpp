@@ -1,8 +1,8 @@
 // The Reeb-graph stage end to end on synthetic grids: report lines and
 // script text (one case checked by hand line by line), colours, trimming,
 // centring, directions without nodes, overflowing report fields. The cutoff
-// rule, the rerun, PyMOL and the stop on an existing script:
-// reeb_real_runs_test.cpp.
+// rule, the rerun and PyMOL: reeb_real_runs_test.cpp; the stop on an
+// existing script: the stops table.
 #include <gtest/gtest.h>
 
 #include "reeb_test_support.hpp"
@@ -135,7 +135,7 @@ TEST(ReebStageEndToEnd, WidePositionsWrittenWhole) {
   const test::stage_result r =
       run_stage(tube, tube_labels(), p, run_flags{}, test::make_frame(99999, 99999, 99999, 90, 90, 90, {0.5f, 0, 0}));
   EXPECT_NE(r.script.find("\nSPHERE,-69998.51,160000.03,    0.00,0.5,\n"), std::string::npos) << r.script;
-  EXPECT_EQ(std::get<0>(test::check_in_pymol(r.script, r.graph, "1")).status, 0) << r.script;
+  EXPECT_EQ(test::check_in_pymol(r.script).status, 0) << r.script;
 }
 
 // No point of the chosen cluster: nothing to centre, the centre shows as 0

@@ -5,9 +5,7 @@
 
 #include <array>
 #include <cmath>
-#include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "common/cell_frame.hpp"
@@ -32,24 +30,6 @@ inline grid_store empty_grid(int32_t nx, int32_t ny, int32_t nz) {
   std::fill(g.clust.begin(), g.clust.end(), -1);
   std::fill(g.patch.begin(), g.patch.end(), 77);
   return g;
-}
-
-// Random cluster labels 1..nlabels: single points at density `sprinkle`,
-// then blobs grown by random walks.
-inline void random_channels(grid_store& g, std::mt19937& rng, int nwalks, int steps, int nlabels, double sprinkle) {
-  std::uniform_real_distribution<double> u(0, 1);
-  std::uniform_int_distribution<int> label(1, nlabels), dir(0, 5);
-  for (std::size_t p = 0; p < g.points(); ++p)
-    if (u(rng) < sprinkle) g.clust[p] = label(rng);
-  for (int w = 0; w < nwalks; ++w) {
-    int32_t at[3], l = label(rng);
-    for (int c = 0; c < 3; ++c) at[c] = std::uniform_int_distribution<int32_t>(0, g.n[c])(rng);
-    for (int s = 0; s < steps; ++s) {
-      g.clust[g.index(at[0], at[1], at[2])] = l;
-      const int m = dir(rng);
-      at[m % 3] = std::clamp(at[m % 3] + (m < 3 ? 1 : -1), 0, g.n[m % 3]);
-    }
-  }
 }
 
 // Labels of grid g: `label` at the listed points, -1 elsewhere.
@@ -92,28 +72,17 @@ inline stage_result run_stage(const grid_store& grid, const std::vector<int32_t>
 }
 
 // Runs `script` in PyMOL (tests/reeb/check_reeb_script.py) in a fresh
-// directory: one state per direction of `directions` ("123", "2", ...) with
-// a sphere per shown node of `graph` and two line vertices per edge between
-// shown nodes. Returns the checker's run and the numbers of spheres and lines.
-inline std::tuple<testing::program_result, int32_t, int32_t> check_in_pymol(const std::string& script, const reeb_graph& graph,
-                                                                  const std::string& directions) {
+// directory: one state per direction it loads, with a sphere per node and
+// two line vertices per edge it lists.
+inline testing::program_result check_in_pymol(const std::string& script) {
   namespace fs = std::filesystem;
   const fs::path dir = testing::fresh_directory("reeb_pymol");
   std::ofstream(dir / "reeb_graph.py", std::ios::binary) << script;
-  std::vector<std::string> args = {std::string(PORVANE_TEST_DATA) + "/../reeb/check_reeb_script.py", "reeb_graph.py"};
-  int32_t nspheres = 0, nlines = 0;
-  for (const char d : directions) {
-    const reeb_direction& g = graph.along(d - '0');
-    int32_t spheres = 0, lines = 0;
-    for (const reeb_node& n : g.nodes) spheres += n.shown;
-    for (const reeb_edge& e : g.edges) lines += g.node(e.node1).shown && g.node(e.node2).shown;
-    args.push_back(std::string(1, d) + ":" + std::to_string(spheres) + ":" + std::to_string(2 * lines));
-    nspheres += spheres, nlines += lines;
-  }
-  testing::program_result run = testing::run_program("/usr/bin/python3", args, dir);
+  testing::program_result run = testing::run_program(
+      "/usr/bin/python3", {std::string(PORVANE_TEST_DATA) + "/../reeb/check_reeb_script.py", "reeb_graph.py"}, dir);
   if (run.status == 127) run.err += "\n(is python3-pymol installed? scripts/setup.sh installs it)";
   fs::remove_all(dir);
-  return {run, nspheres, nlines};
+  return run;
 }
 
 }  // namespace porvane::test

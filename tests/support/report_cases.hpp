@@ -21,19 +21,21 @@ struct report_case {
   int status = 0;                    // expected exit status
   std::string files = "";            // a folder of tests/data whose files the run must write alike
   std::string message = "";         // a text standard error must hold
+  std::string before = "";          // a folder of tests/data whose files are there before the run
 };
 
 // The cases of a table of tests/data, one a row: input | options | expected
-// report | status | folder of files | message (the last three may be left
-// out); "$DATA" in an option stands for the tests/data folder.
+// report | status | folder of files | message | folder of files there before
+// the run (the last four may be left out); "$DATA" in an option stands for
+// the tests/data folder.
 inline std::vector<report_case> report_table(const std::string& name) {
   std::vector<report_case> cases;
   for (auto row : read_table(name)) {
-    row.resize(6);
+    row.resize(7);
     std::vector<std::string> options = words(row[1]);
     for (std::string& o : options)
       if (o.rfind("$DATA", 0) == 0) o.replace(0, 5, PORVANE_TEST_DATA);
-    cases.push_back({row[0], options, row[2], row[3].empty() ? 0 : std::stoi(row[3]), row[4], row[5]});
+    cases.push_back({row[0], options, row[2], row[3].empty() ? 0 : std::stoi(row[3]), row[4], row[5], row[6]});
   }
   return cases;
 }
@@ -62,6 +64,7 @@ inline std::vector<program_result> expect_reports(const std::string& name,
     const fs::path dir = fresh_directory(name);
     const fs::path input = fs::path(c.pdb).filename();
     fs::copy_file(data + c.pdb, dir / input);
+    if (!c.before.empty()) fs::copy(data + c.before, dir);
     std::vector<std::string> args = c.options;
     args.push_back(input.string());
     program_result run = run_program(PORVANE_BINARY, args, dir);

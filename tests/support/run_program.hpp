@@ -50,12 +50,6 @@ T map_word(const std::string& map, std::size_t n) {
   return v;
 }
 
-// The grid size a report says its run used.
-inline float grid_size_used(const std::string& report) {
-  const std::size_t at = report.find("Gridsize used:");
-  return at == std::string::npos ? 0.0f : std::stof(report.substr(at + 14));
-}
-
 // Limits of a run: wall seconds before it is ended (SIGALRM), processor
 // seconds (SIGXCPU), address space in bytes (0: none), bytes of a file (a
 // write beyond fails as on a full disk).

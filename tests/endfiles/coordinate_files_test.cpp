@@ -1,9 +1,8 @@
-// The nearest channel point against measuring every point and every image;
-// the three files through their stage functions at their edges.
+// The nearest channel point through the cell faces; the three files through
+// their stage functions at their edges; the files of whole runs.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 
 #include "common/coordinate_record.hpp"
 #include "common/run_stop.hpp"
@@ -14,70 +13,14 @@
 #include "driver/grid_point_file.hpp"
 #include "driver/nearest_channel_file.hpp"
 #include "driver/nearest_channel_search.hpp"
-#include "coordinate_files_literal.hpp"
 #include "support/loaded_structure.hpp"
+#include "support/report_cases.hpp"
 
 namespace porvane {
 namespace {
 
 namespace fs = std::filesystem;
 using test::make_crystal;
-using test::nearest_literal;
-
-TEST(NearestChannel, EqualsMeasuringEveryPointAndImage) {
-  std::mt19937 rng(4242);
-  std::uniform_real_distribution<float> u(0.0f, 1.0f);
-  struct crystal {
-    std::string what;
-    std::vector<double> cell;
-    std::vector<float> shift;
-  };
-  std::vector<crystal> crystals = {{"orthogonal", {31, 24.5, 19, 90, 90, 90}, {0, 0, 0}},
-                                   {"triclinic, fracshift", {26, 29, 23, 74, 96, 111}, {0.25f, -0.5f, 0.125f}},
-                                   {"hexagonal", {23, 23, 31, 90, 90, 120}, {0, 0, 0}},
-                                   {"monoclinic", {28, 22, 33, 90, 104.5, 90}, {0.1f, 0, -0.2f}}};
-  for (int t = 0; t < 16; ++t)
-    crystals.push_back({"random " + std::to_string(t),
-                        {12 + 25 * u(rng), 12 + 25 * u(rng), 12 + 25 * u(rng), 70 + 40 * u(rng), 70 + 40 * u(rng),
-                         70 + 40 * u(rng)},
-                        {u(rng) - 0.5f, u(rng) - 0.5f, u(rng) - 0.5f}});
-  int compared = 0, channel_atoms = 0;
-  for (const crystal& c : crystals) {
-    for (float density : {0.0f, 0.002f, 0.05f, 0.5f, 1.0f}) {
-      auto celli = make_crystal(c.cell, "P 1", {}, c.shift);
-      grid_store gridi;
-      const run_params params{.gridsize = 1.3f + 1.5f * u(rng)};
-      int32_t n[3];
-      set_gridmax(params, *celli, n);
-      gridi.resize(n[0], n[1], n[2]);
-      for (auto& label : gridi.clust) label = u(rng) < density ? 1 + static_cast<int32_t>(u(rng) * 4) : -1;
-      const channel_point_index index(*celli, params.gridsize, gridi);
-      // Atoms inside, near the faces and up to one and a half cells outside;
-      // atoms on grid points and half way between two of them tie.
-      std::vector<std::array<float, 3>> atoms;
-      for (int a = 0; a < 30; ++a) atoms.push_back({-1.5f + 4 * u(rng), -1.5f + 4 * u(rng), -1.5f + 4 * u(rng)});
-      for (int a = 0; a < 6; ++a) {
-        const float h = 0.5f * static_cast<float>(static_cast<int>(u(rng) * 2 * n[0]));
-        atoms.push_back({h * params.gridsize / celli->cell[0], 0.5f * params.gridsize / celli->cell[1], 0.0f});
-      }
-      for (const auto& f : atoms) {
-        float x[3];
-        frac_to_real(*celli, f.data(), x);
-        float dist = 0;
-        int32_t clust = 0;
-        index.nearest(x, dist, clust);
-        const auto [w, b] = nearest_literal(*celli, params.gridsize, gridi, x);
-        ASSERT_EQ(std::make_pair(std::bit_cast<uint32_t>(static_cast<float>(clust)), std::bit_cast<uint32_t>(dist)),
-                  std::make_pair(std::bit_cast<uint32_t>(w), std::bit_cast<uint32_t>(b)))
-            << c.what << " density " << density << ": " << clust << " " << dist << " against " << w << " " << b;
-        ++compared;
-        channel_atoms += clust != -1;
-      }
-    }
-  }
-  EXPECT_EQ(compared, 20 * 5 * 36);
-  EXPECT_GT(channel_atoms, compared / 2);
-}
 
 // An atom 1 Å outside the cell beside a channel on the cell face x = 0 is 1 Å
 // from it through the periodic image, not 21 Å across the cell; images reach
@@ -97,13 +40,39 @@ TEST(NearestChannel, MeasuresThroughTheCellFaces) {
     index.nearest(c, dist, clust);
     EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(depth, 2)) << x;
   }
-  EXPECT_EQ(nearest_literal(*celli, 2.0f, gridi, std::array{21.0f, 10.0f, 10.0f}.data()).second, 1.0f);
+  // A lone channel point at (10, 12, 14): its bins span no length.
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  gridi.clust[gridi.index(5, 6, 7)] = 3;
+  const channel_point_index lone(*celli, 2.0f, gridi);
+  for (const auto& [x, depth] : std::vector<std::pair<float, float>>{{10.0f, 0.0f}, {12.0f, 2.0f}, {31.0f, 1.0f}, {-3.0f, 7.0f}}) {
+    const float c[3] = {x, 12.0f, 14.0f};
+    float dist = 0;
+    int32_t clust = 0;
+    lone.nearest(c, dist, clust);
+    EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(depth, 3)) << x;
+  }
+}
+
+// An atom on the face x = 0 of a 31 x 24.5 x 19 Å cell lies 1.0455544 Å from
+// the channel point (15, 12, 9) through the image (-1, -1, -1), a hair nearer
+// than (15, 1, 0) through (-1, 0, 0): the search keeps the ring of the first.
+TEST(NearestChannel, NearerThroughAFartherRing) {
+  auto celli = make_crystal({31, 24.5, 19, 90, 90, 90}, "P 1");
+  grid_store gridi;
+  gridi.resize(15, 12, 9);
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  gridi.clust[gridi.index(12, 0, 9)] = 2, gridi.clust[gridi.index(15, 1, 0)] = 4, gridi.clust[gridi.index(15, 12, 9)] = 1;
+  const float f[3] = {0.0f, 0.0419067033f, 0.0f};
+  float x[3], dist = 0;
+  frac_to_real(*celli, f, x);
+  int32_t clust = 0;
+  channel_point_index(*celli, 2.05342841f, gridi).nearest(x, dist, clust);
+  EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(1.0455544f, 1));
 }
 
 // No CRYST line in the header: one CRYST1 line in the grid-point file, none in
 // the expanded file. No channel point: W -1.00 and a B of asterisks. No
-// atoms: blank names and zeros on every grid line. The files of
-// real runs: coordinate_files_real_runs_test.cpp.
+// atoms: blank names and zeros on every grid line.
 TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
   const fs::path dir = testing::fresh_directory("coordinate_edges");
   testing::loaded_structure run;
@@ -142,6 +111,10 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
       [&] { write_grid_point_file(run.params, *run.celli, run.header, atom_store{}, gridi, run.state, {}); });
   EXPECT_EQ(file(run.state.gridname)[1].substr(0, 30), "          0  O   HOH Z   0    ");  // blanks, no zero bytes
   fs::remove_all(dir);
+}
+
+TEST(CoordinateFiles, WholeRuns) {
+  testing::expect_reports("coordinate_files", testing::report_table("cases/endfiles.txt"));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Mutated PDB files, maps and command lines must end every run with status
 // 0, 1 or 2 within the time limit: no crash, no hang, no sanitizer report
-// (the test runs again in the sanitizer build). PORVANE_FUZZ_CASES and
-// PORVANE_FUZZ_SEED set a longer campaign (scripts/fuzz_campaign.sh).
+// (point it at the program of the sanitizer build). PORVANE_FUZZ_CASES and
+// PORVANE_FUZZ_SEED set the number of runs and the seed; built and run by
+// scripts/fuzz_campaign.sh.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Straight transcriptions of the cluster procedures on the grid store, with
-// their full-grid rescans: the references the fast procedures are held to.
+// their full-grid rescans: the yardstick the benchmark times the fast procedures against.
 // Provisional labels, kept clusters and loop rows are not limited (the fast
 // procedures mend those limits); the temporary label of the size sort is -2
 // so that it never meets a cluster number.
