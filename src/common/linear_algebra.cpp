@@ -110,44 +110,11 @@ bool dsyevj3(double a[3][3], double q[3][3], float w[3]) {
   return false;
 }
 
-void vecvecadd(const float a[3], const float b[3], float c[3], float s) {
-  for (int k = 0; k < 3; ++k) c[k] = b[k] * s + a[k];
-}
-
 int32_t checkid(const float m[3][4]) {
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 4; ++j)
       if (m[i][j] != (i == j ? 1.0f : 0.0f)) return 0;
   return 1;
-}
-
-void calc_prg(const float m[3][3], int32_t n, float r[3]) {
-  const float a = m[0][0], b = m[1][1], c = m[2][2];
-  const float d = m[0][1], e = m[0][2], f = m[1][2];
-  const float alpha = -a - b - c;
-  const float beta = a * b + a * c + b * c - d * d - e * e - f * f;
-  const float gamma = a * f * f + b * e * e + c * d * d - a * b * c + 2.0f * d * e * f;
-  const float p = (3.0f * beta - alpha * alpha) / 3.0f;
-  const float qv = (2.0f * alpha * alpha * alpha - 9.0f * alpha * beta + 27.0f * gamma) / 27.0f;
-  const float disc = p * p * p / 27.0f + qv * qv / 4.0f;
-  const float fn = static_cast<float>(n);
-  if (disc < 0.0f) {
-    // Three real roots.
-    const float rho = std::sqrt(qv * qv / 4.0f - disc);
-    const float s = std::pow(rho, 1.0f / 3.0f);
-    const float phi = std::acos(-(qv / 2.0f) / rho) / 3.0f;
-    r[0] = std::sqrt((2.0f * s * std::cos(phi) - alpha / 3.0f) / fn);
-    r[1] = std::sqrt((-s * (std::cos(phi) + 1.7320508f * std::sin(phi)) - alpha / 3.0f) / fn);
-    r[2] = std::sqrt((-s * (std::cos(phi) - 1.7320508f * std::sin(phi)) - alpha / 3.0f) / fn);
-  } else if (disc > 0.0f) {
-    report().free(
-        "There seems to be a problem with the characteristic equation - only one real root...");
-    const float u = std::cbrt(-qv / 2.0f + std::sqrt(disc));
-    const float v = std::cbrt(-qv / 2.0f - std::sqrt(disc));
-    r[0] = std::sqrt((u + v - alpha / 3.0f) / fn);
-    r[1] = -1.0f;
-    r[2] = -1.0f;
-  }
 }
 
 }  // namespace porvane

@@ -38,11 +38,7 @@ bool dsyevj3(double a[3][3], double q[3][3], float w[3]);
 
 // y := m · x (the matrix_times above under its own name).
 inline void matvecmult(const float m[3][3], const float x[3], float y[3]) { matrix_times(m, x, y); }
-// c := b·s + a.
-void vecvecadd(const float a[3], const float b[3], float c[3], float s);
 // 1 when [R t] is exactly [I 0], else 0.
 int32_t checkid(const float m[3][4]);
-// Principal radii of a tensor summed over n points (no stage calls it).
-void calc_prg(const float m[3][3], int32_t n, float r[3]);
 
 }  // namespace porvane
