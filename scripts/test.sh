@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the normal build, then the whole suite
-# again in a build with AddressSanitizer (leak detection on, libccp4's own
-# leaks suppressed by scripts/lsan.supp) and UndefinedBehaviorSanitizer.
+# Sets up, builds and runs every test: the normal build with a short fuzz
+# campaign, then the whole suite again in a build with AddressSanitizer (leak
+# detection on, libccp4's own leaks suppressed by scripts/lsan.supp) and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 [ "$jobs" -gt 4 ] && jobs=4
 scripts/setup.sh -DPORVANE_BENCHMARKS=ON
 (cd build && ctest --output-on-failure -j"$jobs")
+# A short fuzz campaign, so that the campaign's program keeps building and running.
+scripts/fuzz_campaign.sh 200 "$jobs" build
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPORVANE_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
