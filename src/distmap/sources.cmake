@@ -7,6 +7,5 @@ set(PORVANE_DISTMAP_SOURCES
   src/distmap/map_header.cpp
   src/distmap/map_grid_size.cpp
   src/distmap/map_file.cpp
-  src/distmap/zoom_search.cpp
   src/distmap/nearest_atom_copy.cpp
 )

@@ -20,7 +20,7 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
 #include "distmap/nearest_atom_copy.hpp"
-#include "distmap/zoom_search.hpp"
+#include "zoom/zoom_search.hpp"
 #include "driver/command_line.hpp"
 #include "driver/expanded_file.hpp"
 #include "driver/grid_point_file.hpp"

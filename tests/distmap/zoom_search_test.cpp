@@ -6,7 +6,7 @@
 
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "distmap/zoom_search.hpp"
+#include "zoom/zoom_search.hpp"
 #include "distmap_test_support.hpp"
 #include "support/bit_list.hpp"
 #include "support/loaded_structure.hpp"

@@ -3,7 +3,7 @@
 // side, kept in a store of its own keyed by the wrapped indices, so that no
 // grid count limits the search. A box point keeps the atom and operators
 // of the last copy that reached it in any pass, as one grid store would.
-#include "distmap/zoom_search.hpp"
+#include "zoom/zoom_search.hpp"
 
 #include <algorithm>
 #include <cmath>
