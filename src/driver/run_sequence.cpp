@@ -20,17 +20,17 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
 #include "distmap/nearest_atom_copy.hpp"
-#include "zoom/zoom_search.hpp"
 #include "driver/command_line.hpp"
-#include "driver/expanded_file.hpp"
-#include "driver/grid_point_file.hpp"
-#include "driver/nearest_channel_file.hpp"
 #include "driver/output_names.hpp"
 #include "driver/settings_check.hpp"
+#include "endfiles/expanded_file.hpp"
+#include "endfiles/grid_point_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/structure_report.hpp"
 #include "reeb/reeb_stage.hpp"
+#include "zoom/zoom_search.hpp"
 
 namespace porvane {
 

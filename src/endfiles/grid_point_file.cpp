@@ -1,4 +1,4 @@
-#include "driver/grid_point_file.hpp"
+#include "endfiles/grid_point_file.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "driver/expanded_file.hpp"
+#include "endfiles/expanded_file.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "driver/nearest_channel_search.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 
 #include <algorithm>
 #include <cmath>

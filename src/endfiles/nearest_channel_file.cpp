@@ -1,11 +1,11 @@
-#include "driver/nearest_channel_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
 
 #include <algorithm>
 
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "distmap/distance_map.hpp"
-#include "driver/nearest_channel_search.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 
 namespace porvane {
 
