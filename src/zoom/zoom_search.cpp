@@ -20,7 +20,6 @@
 namespace porvane {
 namespace {
 
-constexpr float no_atom_distance = 10000.0f;  // distance before any copy is applied
 // Points of the whole-cell grid of the first pass: as many as a map may have.
 constexpr int64_t max_first_points = int64_t{maxgrid + 1} * (maxgrid + 1) * (maxgrid + 1);
 
