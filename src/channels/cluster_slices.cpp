@@ -10,8 +10,6 @@
 namespace porvane {
 namespace {
 
-constexpr float no_candidate = 100000.0f;  // start of the nearest-image search (Å)
-
 // The sweep's neighbourhood on one in-plane axis of count n: a point at t
 // examines t-1, t, t+1 (inside 0..n only, or wrapped: 0 reaches n-1 and n
 // reaches 1). On a set of indices held as bits, `examined` gives the indices
