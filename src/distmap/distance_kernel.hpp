@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/cell_frame.hpp"
+#include "common/nearest_int.hpp"
 
 namespace porvane {
 
@@ -38,19 +39,6 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
 }
 
-// nint with halves away from zero, as an integer, computed in line (the
-// truncated value and the exact remainder e − trunc(e) decide the rounding);
-// magnitudes beyond 2^30, which no grid index meets, are held there.
-inline int32_t nearest_int(float e) {
-  constexpr float limit = 1073741824.0f;  // 2^30
-  if (!(std::fabs(e) < limit)) return static_cast<int32_t>(std::clamp(nint_float(e), -limit, limit));
-  const int32_t t = static_cast<int32_t>(e);
-  const float rest = e - static_cast<float>(t);
-  if (rest >= 0.5f) return t + 1;
-  if (rest <= -0.5f) return t - 1;
-  return t;
-}
-
 // Largest distance from x to a point of the box [lo, hi].
 inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
   float s = 0.0f;
@@ -74,11 +62,13 @@ inline float nearest_in_box(const float x[3], const float lo[3], const float hi[
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
 // A coordinate wrapped into the cell gives a shift of −1, 0 or 1; one left
-// outside it (only NaN, or a grid of no intervals) is held within ±2^30.
+// outside it (only NaN, or a grid of no intervals) is held within ±2^30,
+// which no grid index meets.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
+  constexpr int32_t shift_limit = int32_t{1} << 30;
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
   if (!(std::fabs(e) >= 0.5f)) return 0;
-  return -nearest_int(e);
+  return -std::clamp(nearest_int(e), -shift_limit, shift_limit);
 }
 
 // Bucket, 0..nbin-1, of coordinate v on an axis of buckets of edge `bin`

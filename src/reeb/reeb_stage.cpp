@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/formatted_output.hpp"
+#include "common/nearest_int.hpp"
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
@@ -13,8 +14,6 @@
 namespace porvane {
 
 namespace {
-
-int32_t nearest_int(float t) { return static_cast<int32_t>(std::lround(t)); }
 
 // A graph whose nodes the cell frame cannot place (a scale matrix far from
 // the cell's gives positions that are not finite, or a centre billions of
