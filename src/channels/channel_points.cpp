@@ -12,30 +12,6 @@ namespace {
 
 constexpr int32_t packed_axis_limit = 1023;  // largest index a packed triple holds
 
-// Root of x with path halving. Parents never point to a larger id.
-inline int32_t find_root(std::vector<int32_t>& parent, int32_t x) {
-  while (parent[static_cast<std::size_t>(x)] != x) {
-    const int32_t up = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
-    parent[static_cast<std::size_t>(x)] = up;
-    x = up;
-  }
-  return x;
-}
-
-// Joins the group of `root` (a root) with the group of y; the smaller id
-// becomes the root, so a group's root is always its first point in scan
-// order. Returns the root of the joined group.
-inline int32_t join(std::vector<int32_t>& parent, int32_t root, int32_t y) {
-  const int32_t ry = find_root(parent, y);
-  if (ry == root) return root;
-  if (ry < root) {
-    parent[static_cast<std::size_t>(root)] = ry;
-    return ry;
-  }
-  parent[static_cast<std::size_t>(ry)] = root;
-  return root;
-}
-
 }  // namespace
 
 void channel_points::load(const grid_store& gridi) {
@@ -137,9 +113,9 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
   run_first_.push_back(static_cast<int32_t>(m));
   for (std::size_t r = 1; r <= rows; ++r) row_first_[r] += row_first_[r - 1];
 
-  std::vector<int32_t>& parent = run_parent_;
-  parent.resize(static_cast<std::size_t>(nruns));
-  for (int32_t r = 0; r < nruns; ++r) parent[static_cast<std::size_t>(r)] = r;
+  union_find& sets = run_sets_;
+  sets.reset(static_cast<std::size_t>(nruns));
+  std::vector<int32_t>& parent = sets.parent;
   auto k_last = [&](int32_t r) {
     return run_k_[static_cast<std::size_t>(r)] + (run_first_[static_cast<std::size_t>(r) + 1] - run_first_[static_cast<std::size_t>(r)]) - 1;
   };
@@ -158,7 +134,7 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
         while (a < a1 && b < b1) {
           const int32_t ka = run_k_[static_cast<std::size_t>(a)], la = k_last(a);
           const int32_t kb = run_k_[static_cast<std::size_t>(b)], lb = k_last(b);
-          if (ka <= lb + 1 && kb <= la + 1) join(parent, find_root(parent, a), b);
+          if (ka <= lb + 1 && kb <= la + 1) sets.join_lower(sets.root(a), b);
           if (la < lb) {
             ++a;
           } else {
@@ -187,13 +163,13 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
         wrapped[c][count[c]++] = w != u;
       }
     }
-    int32_t root = find_root(parent, run_of_[id]);
+    int32_t root = sets.root(run_of_[id]);
     for (int a = 0; a < count[0]; ++a) {
       for (int b = 0; b < count[1]; ++b) {
         for (int c = 0; c < count[2]; ++c) {
           if (!wrapped[0][a] && !wrapped[1][b] && !wrapped[2][c]) continue;
           const int32_t l = lab[scan_index(at[0][a], at[1][b], at[2][c])];
-          if (l >= 0) root = join(parent, root, run_of_[static_cast<std::size_t>(l)]);
+          if (l >= 0) root = sets.join_lower(root, run_of_[static_cast<std::size_t>(l)]);
         }
       }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/grid_store.hpp"
+#include "common/union_find.hpp"
 
 namespace porvane {
 
@@ -94,7 +95,8 @@ class channel_points {
   float cutoff_ = 0.0f;
   bool selected_ = false;
   // Work space of connect(): runs along k and their union-find.
-  std::vector<int32_t> run_first_, run_k_, run_of_, run_parent_, row_first_;
+  std::vector<int32_t> run_first_, run_k_, run_of_, row_first_;
+  union_find run_sets_;
 };
 
 }  // namespace porvane

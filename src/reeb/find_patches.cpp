@@ -3,30 +3,12 @@
 #include <vector>
 
 #include "common/report_writer.hpp"
+#include "common/union_find.hpp"
 #include "reeb/slice_geometry.hpp"
 
 namespace porvane {
 
 namespace {
-
-// Union-find over the points of one slice, by local index p·(nq+1) + q.
-struct slice_components {
-  std::vector<int32_t> parent;  // -1: not a member
-
-  int32_t root(int32_t a) {
-    while (parent[a] != a) {
-      parent[a] = parent[parent[a]];
-      a = parent[a];
-    }
-    return a;
-  }
-  void join(int32_t a, int32_t b) {
-    a = root(a);
-    b = root(b);
-    if (a < b) parent[b] = a;
-    else if (b < a) parent[a] = b;
-  }
-};
 
 // Products orthmat[r][c] · f_c(t) of the fractional coordinate of index t on
 // axis c, so that a point's position is summed exactly as matrix_times sums
@@ -63,7 +45,7 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
 
   const slice_layout s = slice_layout::of(gridi, d, lev);
   const int32_t width = s.nq + 1;
-  slice_components uf;
+  union_find uf;  // by local index p·(nq+1) + q; -1: not a member
   uf.parent.assign(static_cast<std::size_t>(s.np + 1) * static_cast<std::size_t>(width), -1);
 
   // Scan order: join each member to its members among the four window points
@@ -73,11 +55,11 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
       if (!patch_member(gridi.clust[s.at(p, q)], clusternum)) continue;
       const int32_t a = p * width + q;
       uf.parent[a] = a;
-      if (q > 0 && uf.parent[a - 1] >= 0) uf.join(a, a - 1);
+      if (q > 0 && uf.parent[a - 1] >= 0) uf.join_lower(uf.root(a), a - 1);
       if (p > 0) {
         for (int32_t b = a - width - 1; b <= a - width + 1; ++b) {
           const int32_t qb = q + (b - (a - width));
-          if (qb >= 0 && qb <= s.nq && uf.parent[b] >= 0) uf.join(a, b);
+          if (qb >= 0 && qb <= s.nq && uf.parent[b] >= 0) uf.join_lower(uf.root(a), b);
         }
       }
     }
