@@ -88,14 +88,14 @@ std::vector<atom_copy> collect_atom_copies(const run_flags& flags, const crystal
                             std::lround(static_cast<float>(a - 1) * 10.0f / nloop))
       report().open("(f4.0,'..')", static_cast<float>(a) * 100.0f / nloop);
   };
-  for_each_copy(flags, celli, atoms, place, mark);
+  for_each_copy(flags, celli, atoms, copy_order::atom_outermost, place, mark);
   return copies;
 }
 
 std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const crystal_record& celli,
                                                 const atom_store& atoms) {
   std::vector<atom_copy> copies;
-  for_each_copy(flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+  for_each_copy(flags, celli, atoms, copy_order::atom_outermost, [&](int32_t a, int32_t s, int32_t n) {
     atom_copy cp;
     cp.a = a;
     cp.s = s;
@@ -109,7 +109,7 @@ std::vector<atom_copy> collect_unwrapped_copies(const run_flags& flags, const cr
 
 void check_copy_positions(const run_flags& flags, const crystal_record& celli,
                           const atom_store& atoms, const std::string& pdbname) {
-  for_each_copy(flags, celli, atoms, [&](int32_t a, int32_t s, int32_t n) {
+  for_each_copy(flags, celli, atoms, copy_order::atom_outermost, [&](int32_t a, int32_t s, int32_t n) {
     float x2[3], f[3];
     atom_copy_position(celli, atoms, a, s, n, x2, f);
     for (int ax = 0; ax < 3; ++ax)
@@ -128,7 +128,7 @@ int64_t count_atom_copies(const run_flags& flags, const crystal_record& celli,
                           const atom_store& atoms) {
   int64_t n = 0;
   for_each_copy(
-      flags, celli, atoms, [&n](int32_t, int32_t, int32_t) { ++n; }, [](int32_t) {});
+      flags, celli, atoms, copy_order::atom_outermost, [&n](int32_t, int32_t, int32_t) { ++n; }, [](int32_t) {});
   return n;
 }
 

@@ -39,23 +39,39 @@ int32_t map_atom_slots(const run_flags& flags, const atom_store& atoms);
 // identity NCS operator then make copies of it).
 bool map_has_atoms(const run_flags& flags, const atom_store& atoms);
 
-// The loops of the map over atoms, symmetry and NCS operators: calls
-// copy(a, s, n) for every copy that is applied and atom_done(a) after the
-// copies of each atom. Never reads beyond the atoms actually stored.
+// The order of the loops over atoms and operators.
+enum class copy_order {
+  atom_outermost,      // a, then s, then n: the map's order
+  operator_outermost,  // s, then n, then a: the order of the expanded file
+};
+
+// The loops over the atom copies: calls copy(a, s, n) for every atom that
+// takes part in the map under every symmetry operator and every NCS
+// operator that is applied, in the given order, and, atoms outermost,
+// atom_done(a) after the copies of each atom. Never reads beyond the atoms
+// actually stored.
 template <class Copy, class AtomDone>
 void for_each_copy(const run_flags& flags, const crystal_record& celli, const atom_store& atoms,
-                   Copy&& copy, AtomDone&& atom_done) {
+                   copy_order order, Copy&& copy, AtomDone&& atom_done) {
   const int32_t natom = map_atom_slots(flags, atoms);
   const int32_t nsym = stored_count(celli.nsym, maxsymops);
   const int32_t nncs = stored_count(celli.nncs, maxncsops);
-  for (int32_t a = 1; a <= natom; ++a) {
-    if (atom_in_map(flags, atoms, a)) {
-      for (int32_t s = 1; s <= nsym; ++s)
-        for (int32_t n = 1; n <= nncs; ++n)
-          if (celli.ncsgiven[n - 1] == 0) copy(a, s, n);
+  if (order == copy_order::atom_outermost) {
+    for (int32_t a = 1; a <= natom; ++a) {
+      if (atom_in_map(flags, atoms, a)) {
+        for (int32_t s = 1; s <= nsym; ++s)
+          for (int32_t n = 1; n <= nncs; ++n)
+            if (celli.ncsgiven[n - 1] == 0) copy(a, s, n);
+      }
+      atom_done(a);
     }
-    atom_done(a);
+    return;
   }
+  for (int32_t s = 1; s <= nsym; ++s)
+    for (int32_t n = 1; n <= nncs; ++n)
+      if (celli.ncsgiven[n - 1] == 0)
+        for (int32_t a = 1; a <= natom; ++a)
+          if (atom_in_map(flags, atoms, a)) copy(a, s, n);
 }
 
 // The copy (a, s, n) before any wrap: x1 = R_n·c + t_n, x2 = S_s·x1 + u_s,

@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "common/output_file.hpp"
-#include "common/limits.hpp"
 #include "common/report_writer.hpp"
-#include "distmap/distance_map.hpp"
+#include "distmap/atom_copies.hpp"
 
 namespace porvane {
 
@@ -37,27 +36,17 @@ void write_expanded_file(const run_flags& flags,
     }
   }
 
-  const int32_t stored = static_cast<int32_t>(std::min(atoms.pdbdata.size(), atoms.coords.size() / 3));
-  const int32_t natoms = std::min(map_atom_loop_count(atoms.count, flags), stored);
-  const int32_t nsym = stored_count(celli.nsym, maxsymops);
-  const int32_t nncs = stored_count(celli.nncs, maxncsops);
-  for (int32_t s = 1; s <= nsym; ++s) {
-    const char chain = chain_character(s);
-    for (int32_t n = 1; n <= nncs; ++n) {
-      if (celli.ncsgiven[n - 1] != 0) continue;
-      for (int32_t a = 1; a <= natoms; ++a) {
-        if (!atom_in_map(flags, atoms, a)) continue;
-        atom_copy cp;
-        bool outside[3];
-        place_atom_copy(celli, atoms, a, s, n, cp, outside);
-        for (int32_t m = 0; m < 3; ++m) {
-          if (outside[m]) report().free("Oops...", s, n, m + 1, cp.f[m]);
-        }
-        const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
-        file.record(atom_fields(rec, std::string_view(&chain, 1), cp.x, rec.occupancy, rec.bfactor));
-      }
+  for_each_copy(flags, celli, atoms, copy_order::operator_outermost, [&](int32_t a, int32_t s, int32_t n) {
+    atom_copy cp;
+    bool outside[3];
+    place_atom_copy(celli, atoms, a, s, n, cp, outside);
+    for (int32_t m = 0; m < 3; ++m) {
+      if (outside[m]) report().free("Oops...", s, n, m + 1, cp.f[m]);
     }
-  }
+    const atom_record& rec = atoms.pdbdata[static_cast<std::size_t>(a - 1)];
+    const char chain = chain_character(s);
+    file.record(atom_fields(rec, std::string_view(&chain, 1), cp.x, rec.occupancy, rec.bfactor));
+  }, [](int32_t) {});
   file.close();
 }
 
