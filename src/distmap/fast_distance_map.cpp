@@ -265,7 +265,7 @@ class fast_map {
     std::vector<std::array<float, 6>> box(nclasses);  // lo and hi of each class
     for (auto& bx : box)
       for (int c = 0; c < 3; ++c) bx[c] = glo[c], bx[c + 3] = ghi[c];
-    std::vector<int64_t> class_sites(nclasses, 0), class_copies(nclasses, 0);
+    std::vector<int64_t> class_copies(nclasses, 0);
     int64_t nsites = 0;
     for (std::size_t ci = 0; ci < copies_.size(); ++ci) {
       const std::size_t l = class_of(ci);
@@ -274,7 +274,6 @@ class fast_map {
       for_each_site(ci, [&](const site& s) {
         widen(glo, ghi, s.x);
         widen(&box[l][0], &box[l][3], s.x);
-        ++class_sites[l];
         ++nsites;
       });
     }
@@ -299,26 +298,19 @@ class fast_map {
                                           : max_buckets / 2 / static_cast<double>(nclasses - 1);
       classes_[l].choose(&box[l][0], &box[l][3], grid_volume, static_cast<double>(class_copies[l]),
                         entries);
-      fill_buckets(l, static_cast<std::size_t>(class_sites[l]));
+      fill_buckets(l);
     }
   }
 
   // The sites of class l after those of the classes before it, in bucket
   // order, and its table; sites that can never win are dropped.
-  void fill_buckets(std::size_t l, std::size_t nsites) {
+  void fill_buckets(std::size_t l) {
     site_buckets& cb = classes_[l];
-    const std::size_t nb = cb.count();
     cb.first = static_cast<uint32_t>(binned_.size());
-    cb.start.assign(nb + 1, 0);
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
-      if (class_of(ci) == l) for_each_site(ci, [&](const site& s) { ++cb.start[cb.of(s.x) + 1]; });
-    cb.start[0] = cb.first;
-    for (std::size_t i = 0; i < nb; ++i) cb.start[i + 1] += cb.start[i];
-
-    binned_.resize(cb.first + nsites);
-    std::vector<uint32_t> fill(cb.start.begin(), cb.start.end() - 1);
-    for (std::size_t ci = 0; ci < copies_.size(); ++ci)
-      if (class_of(ci) == l) for_each_site(ci, [&](const site& s) { binned_[fill[cb.of(s.x)]++] = s; });
+    cb.fill(binned_, cb.first, [&](auto&& take) {
+      for (std::size_t ci = 0; ci < copies_.size(); ++ci)
+        if (class_of(ci) == l) for_each_site(ci, take);
+    });
     cb.end = static_cast<uint32_t>(binned_.size());
     cb.count_below();
     drop_shadowed_sites(binned_, cb, crowded_bucket);
@@ -357,26 +349,6 @@ class fast_map {
     return std::min(whole, farthest_in_box(xi, b.blo, b.bhi) - cp.r);
   }
 
-  // Calls visit(bucket) for the buckets of cb at Chebyshev distance k from
-  // the bucket (bx, by, bz) that exist.
-  template <class F>
-  static void for_each_shell_bucket(const site_buckets& cb, const int32_t b[3], int32_t k,
-                                    F&& visit) {
-    const int32_t* nbin = cb.nbin;
-    for (int32_t z = std::max(0, b[2] - k); z <= std::min(nbin[2] - 1, b[2] + k); ++z) {
-      for (int32_t y = std::max(0, b[1] - k); y <= std::min(nbin[1] - 1, b[1] + k); ++y) {
-        const bool face = std::abs(z - b[2]) == k || std::abs(y - b[1]) == k;
-        for (int32_t x = std::max(0, b[0] - k); x <= std::min(nbin[0] - 1, b[0] + k); ++x) {
-          if (!face && std::abs(x - b[0]) != k) {
-            if (x < b[0] + k) x = b[0] + k - 1;  // jump to the far side of the shell
-            continue;
-          }
-          visit(cb.index(x, y, z));
-        }
-      }
-    }
-  }
-
   // The copy of class 0 whose direct position lies nearest (surface
   // distance) to x, by shells of buckets around it; shells without sites are
   // passed over, and the search ends where no copy could come within the
@@ -398,7 +370,7 @@ class fast_map {
       const uint32_t now = cb.sites_in(lo, hi);
       if (now == inside) continue;
       inside = now;
-      for_each_shell_bucket(cb, b, k, [&](std::size_t bucket) {
+      for_each_ring_bin(b, k, cb.nbin, [&](std::size_t bucket) {
         for (uint32_t t = cb.start[bucket]; t < cb.start[bucket + 1]; ++t) {
           const site& s = binned_[t];
           if (s.key & 1) continue;

@@ -2,6 +2,7 @@ set(PORVANE_DISTMAP_SOURCES
   src/distmap/unit_cell_grid.cpp
   src/distmap/atom_copies.cpp
   src/distmap/check_next_atom.cpp
+  src/distmap/bucket_grid.cpp
   src/distmap/site_buckets.cpp
   src/distmap/fast_distance_map.cpp
   src/distmap/distance_map.cpp

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "distmap/bucket_grid.hpp"
 #include "distmap/distance_kernel.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap_test_support.hpp"
