@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     map_s = processor_seconds() - m0;
     const float a0 = processor_seconds();
     silently([&] {
-      analyze_channels(flags, params, celli, gridi, atoms.pdbdata, atoms.count.natoms, base,
+      analyze_channels(flags, params, celli, figures_of(celli), gridi, atoms.pdbdata, atoms.count.natoms, base,
                        [&](const int32_t g[3]) { return gridi.iatom[gridi.index(g[0], g[1], g[2])]; }, chan);
     });
     analysis_s = processor_seconds() - a0;
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
   auto rerun_at = [&](float cutoff) {
     const float r0 = processor_seconds();
     const double w = wall_seconds();
-    rerun_cluster_analysis(flags, params, celli, gridi, base, cutoff, chan);
+    rerun_cluster_analysis(flags, params, celli, figures_of(celli), gridi, base, cutoff, chan);
     rerun_s += processor_seconds() - r0;
     rerun_wall += wall_seconds() - w;
   };

@@ -165,12 +165,14 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     return flags.rm == 1 ? nearest_atom_copy(flags, celli, run.atoms, run.gridi, state.gridmax, g)
                          : run.gridi.iatom[run.gridi.index(g[0], g[1], g[2])];
   };
-  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, run.atoms.count.natoms,
-                   params.basename, deep_atom, run.channels);
+  const crystal_figures figures = figures_of(celli);
+  analyze_channels(flags, params, celli, figures, run.gridi, run.atoms.pdbdata,
+                   run.atoms.count.natoms, params.basename, deep_atom, run.channels);
 
   // The later stages label the grid again at a cutoff of their own.
   const auto rerun_at = [&](float cutoff) {
-    rerun_cluster_analysis(flags, params, celli, run.gridi, params.basename, cutoff, run.channels);
+    rerun_cluster_analysis(flags, params, celli, figures, run.gridi, params.basename, cutoff,
+                           run.channels);
   };
   const auto rerun_at_channel_cutoff = [&] { rerun_at(params.channel_cutoff); };
   if (flags.rb == 1)

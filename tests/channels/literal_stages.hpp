@@ -62,7 +62,7 @@ inline std::string channel_report(const std::string& pdb, std::vector<std::strin
     });
     if (flags.multiscale == 0) return;
     const int32_t* d = chan.results.deepgrid;
-    summary_report(flags, m->params, *m->celli, m->atoms.pdbdata, m->atoms.count.natoms,
+    summary_report(flags, m->params, *m->celli, figures_of(*m->celli), m->atoms.pdbdata, m->atoms.count.natoms,
                    g.iatom[g.index(d[0], d[1], d[2])], chan);
   });
 }
