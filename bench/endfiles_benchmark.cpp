@@ -149,11 +149,13 @@ int main(int argc, char** argv) {
       params.reebcutoff = 0.0f;
       reeb_graph_stage(params, flags, celli, gridi, maxrad3d, reebgraph, rerun_at);
     } else if (kind == "cm") {
-      write_grid_point_file(params, celli, header, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
+      write_grid_point_file(state.gridname, celli, params.gridsize, kept_header(header, state.nheader), atoms, gridi,
+                            [&] { rerun_at(params.channel_cutoff); });
     } else if (kind == "nc") {
-      write_nearest_channel_file(params, flags, celli, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
+      write_nearest_channel_file(state.ncname, celli, params.gridsize, flags, atoms, gridi,
+                                 [&] { rerun_at(params.channel_cutoff); });
     } else {
-      write_expanded_file(flags, celli, header, atoms, state);
+      write_expanded_file(state.expandedname, flags, celli, kept_header(header, state.nheader), atoms);
     }
   });
   const float cpu = processor_seconds() - t0;

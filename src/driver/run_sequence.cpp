@@ -178,12 +178,14 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   if (flags.rb == 1)
     reeb_graph_stage(params, flags, celli, run.gridi, run.channels.results.maxrad3d,
                      run.reebgraph, rerun_at);
+  const auto header = kept_header(run.header, state.nheader);
   if (flags.cm == 1)
-    write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state,
+    write_grid_point_file(state.gridname, celli, params.gridsize, header, run.atoms, run.gridi,
                           rerun_at_channel_cutoff);
   if (flags.nc == 1)
-    write_nearest_channel_file(params, flags, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
-  if (flags.ex == 1) write_expanded_file(flags, celli, run.header, run.atoms, state);
+    write_nearest_channel_file(state.ncname, celli, params.gridsize, flags, run.atoms, run.gridi,
+                               rerun_at_channel_cutoff);
+  if (flags.ex == 1) write_expanded_file(state.expandedname, flags, celli, header, run.atoms);
 }
 
 // The diagnostic of a stop: on standard error, or as libccp4's own error

@@ -1,7 +1,5 @@
 #include "endfiles/expanded_file.hpp"
 
-#include <algorithm>
-
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "distmap/atom_copies.hpp"
@@ -20,14 +18,14 @@ char chain_character(int32_t s) {
 
 }  // namespace
 
-void write_expanded_file(const run_flags& flags,
-                         const crystal_record& celli, const header_store& header,
-                         const atom_store& atoms, const run_state& state) {
+void write_expanded_file(const std::string& name, const run_flags& flags,
+                         const crystal_record& celli,
+                         std::span<const fixed_text<header_line_width>> header,
+                         const atom_store& atoms) {
   report().free(" Writing atoms expanded to complete unit cell ...");
-  output_file file(state.expandedname);
-  const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
-  for (std::size_t h = 0; h < nheader; ++h) {
-    const std::string_view line = header[h].view();
+  output_file file(name);
+  for (const fixed_text<header_line_width>& kept : header) {
+    const std::string_view line = kept.view();
     if (line.substr(0, 6) == "CRYST1") {
       file.line("(a6,3(f9.3),3(f7.2),' P 1          ')", "CRYST1", celli.cell[0], celli.cell[1],
                 celli.cell[2], celli.cell[3], celli.cell[4], celli.cell[5]);
