@@ -35,10 +35,9 @@ struct axis_products {
 
 void find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
                   grid_store& gridi, int32_t clusternum, const int32_t slicepos[2],
-                  reeb_graph& reebgraph) {
+                  reeb_direction& graph) {
   const int32_t d = slicepos[0], lev = slicepos[1];
   const bool verbose = flags.vb > 1;
-  reeb_direction& graph = reebgraph.along(params.reebdir);
   if (verbose)
     report().free("Finding patches (nodes) for cluster ", clusternum, " at level ", lev,
                   " along axis number ", d);
@@ -116,14 +115,12 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
                   lev);
 }
 
-void find_straddling_patches(const run_params& params, const cell_frame& celli,
-                             const grid_store& gridi, const reeb_graph& reebgraph,
-                             const int32_t slicepos[2], std::vector<reeb_node>& images,
-                             int32_t& count) {
+void find_straddling_patches(const cell_frame& celli, const grid_store& gridi,
+                             const reeb_direction& graph, const int32_t slicepos[2],
+                             std::vector<reeb_node>& images, int32_t& count) {
   const slice_layout s = slice_layout::of(gridi, slicepos[0], slicepos[1]);
   const int32_t d = slicepos[0];
   const int axis_p = d == 1 ? 1 : 0, axis_q = d == 3 ? 1 : 2;  // cell axes of p and q
-  const reeb_direction& graph = reebgraph.along(params.reebdir);
   images.clear();
   // The point (p, q) on a face line and the side it looks across: the
   // neighbour one step beyond the face along in-plane axis `along` (0: p).
