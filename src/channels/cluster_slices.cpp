@@ -357,7 +357,7 @@ struct slice_periods {
   double alone2;        // squared distance within which a point keeps its image; -1: none
 };
 
-slice_periods cluster_slices::periods_of(int d, int32_t s) const {
+inline slice_periods cluster_slices::periods_of(int d, int32_t s) const {
   const int ap = plane_p[d], aq = plane_q[d];
   const int32_t np = grid_.n[ap], nq = grid_.n[aq];
   const cell_frame& frame = *grid_.frame;
@@ -388,19 +388,13 @@ slice_periods cluster_slices::periods_of(int d, int32_t s) const {
   return im;
 }
 
-int cluster_slices::nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
-                                  const float x0[3], float mp, float mq) const {
+// Nearest image to the running mean; of equally near ones the first in the
+// order u outer, w inner.
+inline int cluster_slices::nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
+                                  const double delta[3], double dd, float mp, float mq) const {
   const int ap = plane_p[d], aq = plane_q[d];
   const int32_t np = grid_.n[ap], nq = grid_.n[aq];
   const cell_frame& frame = *grid_.frame;
-  double delta[3], dd = 0.0;
-  for (int r = 0; r < 3; ++r) {
-    delta[r] = static_cast<double>(x0[r]) - (im.base[r] + im.cp[r] * mp + im.cq[r] * mq);
-    dd += delta[r] * delta[r];
-  }
-  if (dd < im.alone2) return 4;  // u = 0, w = 0
-  // Nearest image to the running mean; of equally near ones the first in
-  // the order u outer, w inner.
   const double dp = delta[0] * im.ep[0] + delta[1] * im.ep[1] + delta[2] * im.ep[2];
   const double dq = delta[0] * im.eq[0] + delta[1] * im.eq[1] + delta[2] * im.eq[2];
   double a2[9], amin = -1.0;
@@ -456,7 +450,13 @@ slice_centre cluster_slices::profile_slice(int32_t k, int d, int32_t s, cluster_
     }
     float x0[3];
     position(d, s, p, q, x0);
-    const int chosen = nearest_image(im, d, s, p, q, x0, mp, mq);
+    double delta[3], dd = 0.0;
+    for (int r = 0; r < 3; ++r) {
+      delta[r] = static_cast<double>(x0[r]) - (im.base[r] + im.cp[r] * mp + im.cq[r] * mq);
+      dd += delta[r] * delta[r];
+    }
+    // A point near the estimate keeps its own image (u = 0, w = 0).
+    const int chosen = dd < im.alone2 ? 4 : nearest_image(im, d, s, p, q, delta, dd, mp, mq);
     const int32_t pi = p + (chosen / 3 - 1) * np, qi = q + (chosen % 3 - 1) * nq;
     float xi[3];
     if (chosen == 4) {
