@@ -89,12 +89,19 @@ void channel_points::select(float r) {
 }
 
 std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp) {
+  const int32_t nruns = make_runs();
+  run_sets_.reset(static_cast<std::size_t>(nruns));
+  join_runs_in_cell();
+  join_across_faces();
+  std::vector<component_stats> stats = number_groups();
+  sum_groups(comp, stats);
+  return stats;
+}
+
+// Runs: channel points of one row (i, j) with consecutive k, and the runs
+// of each row.
+inline int32_t channel_points::make_runs() {
   const std::size_t m = index.size();
-  // Runs: channel points of one row (i, j) with consecutive k. A run is joined
-  // to the runs of the earlier rows (i, j-1), (i-1, j-1), (i-1, j), (i-1, j+1)
-  // whose k ranges, widened by one, overlap its own: that is the neighbourhood
-  // inside the cell, which is symmetric. Links across the cell edges (a wrap
-  // on some axis) start only at points of a face plane.
   run_first_.clear();
   run_k_.clear();
   run_of_.resize(m);
@@ -112,10 +119,14 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
   const int32_t nruns = static_cast<int32_t>(run_first_.size());
   run_first_.push_back(static_cast<int32_t>(m));
   for (std::size_t r = 1; r <= rows; ++r) row_first_[r] += row_first_[r - 1];
+  return nruns;
+}
 
+// A run is joined to the runs of the earlier rows (i, j-1), (i-1, j-1),
+// (i-1, j), (i-1, j+1) whose k ranges, widened by one, overlap its own: that
+// is the neighbourhood inside the cell, which is symmetric.
+inline void channel_points::join_runs_in_cell() {
   union_find& sets = run_sets_;
-  sets.reset(static_cast<std::size_t>(nruns));
-  std::vector<int32_t>& parent = sets.parent;
   auto k_last = [&](int32_t r) {
     return run_k_[static_cast<std::size_t>(r)] + (run_first_[static_cast<std::size_t>(r) + 1] - run_first_[static_cast<std::size_t>(r)]) - 1;
   };
@@ -144,9 +155,13 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       }
     }
   }
-  // Across the cell edges: from each point of a face plane, the neighbours
-  // reached through a wrap on at least one axis (the others lie inside the
-  // cell and are joined through the runs).
+}
+
+// Across the cell edges: from each point of a face plane, the neighbours
+// reached through a wrap on at least one axis (the others lie inside the
+// cell and are joined through the runs).
+inline void channel_points::join_across_faces() {
+  union_find& sets = run_sets_;
   const int32_t* lab = label.data();
   for_face_points([&](std::size_t id) {
     int32_t g[3];
@@ -174,10 +189,15 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       }
     }
   });
+}
 
-  // Groups numbered in the order of their roots, the runs holding their first
-  // points; a parent is always an earlier run, renumbered before its children.
+// Groups numbered in the order of their roots, the runs holding their first
+// points; a parent is always an earlier run, renumbered before its children.
+// Each run's parent link becomes its group's number.
+inline std::vector<component_stats> channel_points::number_groups() {
+  std::vector<int32_t>& parent = run_sets_.parent;
   std::vector<component_stats> stats;
+  const int32_t nruns = static_cast<int32_t>(parent.size());
   for (int32_t r = 0; r < nruns; ++r) {
     const int32_t up = parent[static_cast<std::size_t>(r)];
     if (up == r) {
@@ -187,13 +207,19 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       parent[static_cast<std::size_t>(r)] = parent[static_cast<std::size_t>(up)];
     }
   }
-  // Sums in scan order; the running sums of a group stay in registers while
-  // the scan stays in that group.
+  return stats;
+}
+
+// Each point's group into comp and the sums in scan order; the running sums
+// of a group stay in registers while the scan stays in that group.
+inline void channel_points::sum_groups(std::vector<int32_t>& comp, std::vector<component_stats>& stats) const {
+  const std::vector<int32_t>& group = run_sets_.parent;
+  const std::size_t m = index.size();
   comp.resize(m);
   int32_t current = -1;
   component_stats run;
   for (std::size_t id = 0; id < m; ++id) {
-    const int32_t c = parent[static_cast<std::size_t>(run_of_[id])];
+    const int32_t c = group[static_cast<std::size_t>(run_of_[id])];
     comp[id] = c;
     if (c != current) {
       if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
@@ -207,7 +233,6 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
     if (d > run.m) run.m = d;
   }
   if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
-  return stats;
 }
 
 void channel_points::apply_labels(const std::vector<int32_t>& comp,
