@@ -107,16 +107,17 @@ inline int32_t channel_points::make_runs() {
   run_of_.resize(m);
   const std::size_t rows = static_cast<std::size_t>(n[0] + 1) * static_cast<std::size_t>(n[1] + 1);
   row_first_.assign(rows + 1, 0);
+  int32_t nruns = 0;
   for (std::size_t id = 0; id < m; ++id) {
     const uint32_t c = ijk[id];
     if (id == 0 || c != ijk[id - 1] + 1 || (c >> 10) != (ijk[id - 1] >> 10)) {
       run_first_.push_back(static_cast<int32_t>(id));
       run_k_.push_back(static_cast<int32_t>(c & 1023u));
       ++row_first_[(c >> 20) * static_cast<std::size_t>(n[1] + 1) + ((c >> 10) & 1023u) + 1];
+      ++nruns;
     }
-    run_of_[id] = static_cast<int32_t>(run_first_.size()) - 1;
+    run_of_[id] = nruns - 1;
   }
-  const int32_t nruns = static_cast<int32_t>(run_first_.size());
   run_first_.push_back(static_cast<int32_t>(m));
   for (std::size_t r = 1; r <= rows; ++r) row_first_[r] += row_first_[r - 1];
   return nruns;
