@@ -4,6 +4,8 @@ set(PORVANE_DISTMAP_SOURCES
   src/distmap/check_next_atom.cpp
   src/distmap/bucket_grid.cpp
   src/distmap/site_buckets.cpp
+  src/distmap/site_grid.cpp
+  src/distmap/site_tree.cpp
   src/distmap/fast_distance_map.cpp
   src/distmap/distance_map.cpp
   src/distmap/map_header.cpp
