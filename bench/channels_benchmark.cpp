@@ -155,12 +155,12 @@ int main(int argc, char** argv) {
 
   channel_context chan;
   const run_params start = params;
-  const float scan_s = timed("/dev/null", [&] { porosity_scan(flags, celli, gridi, chan); });
-  const float loop_s = timed("bench_fast.txt", [&] { multiscale_loop(flags, params, celli, "bench", chan); });
+  const float scan_s = timed("/dev/null", [&] { porosity_scan(flags, celli.solvent, gridi, chan); });
+  const float loop_s = timed("bench_fast.txt", [&] { multiscale_loop(flags, params, celli, figures_of(celli), "bench", chan); });
   const std::size_t cutoffs = chan.radius_table.size();
   const float summary_s = timed("/dev/null", [&] {
     const int32_t* d = chan.results.deepgrid;
-    summary_report(flags, params, celli, atoms.pdbdata, atoms.count.natoms, gridi.iatom[gridi.index(d[0], d[1], d[2])], chan);
+    summary_report(flags, params, celli, figures_of(celli), atoms.pdbdata, atoms.count.natoms, gridi.iatom[gridi.index(d[0], d[1], d[2])], chan);
   });
   std::printf("%s grid %.3f A: %d x %d x %d intervals, %zu points\n", argv[1], params.gridsize, gridmax[0], gridmax[1],
               gridmax[2], gridi.points());
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
   if (literal_too) {
     channel_context lit;
     run_params lparams = start;
-    timed("/dev/null", [&] { porosity_scan(flags, celli, gridi, lit); });
+    timed("/dev/null", [&] { porosity_scan(flags, celli.solvent, gridi, lit); });
     grid_store g = gridi;
     const float lit_s = timed("bench_literal.txt", [&] {
       multiscale_loop(flags, lparams, lit, [&](float cutoff, bool) {

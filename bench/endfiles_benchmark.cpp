@@ -37,10 +37,10 @@
 #include "common/run_params.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "driver/expanded_file.hpp"
-#include "driver/grid_point_file.hpp"
-#include "driver/nearest_channel_file.hpp"
-#include "driver/nearest_channel_search.hpp"
+#include "endfiles/expanded_file.hpp"
+#include "endfiles/grid_point_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 #include "reeb/reeb_stage.hpp"
 #include "reference/loaded_structure.hpp"
 
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     map_s = processor_seconds() - m0;
     const float a0 = processor_seconds();
     silently([&] {
-      analyze_channels(flags, params, celli, gridi, atoms.pdbdata, atoms.count.natoms, base,
+      analyze_channels(flags, params, celli, figures_of(celli), gridi, atoms.pdbdata, atoms.count.natoms, base,
                        [&](const int32_t g[3]) { return gridi.iatom[gridi.index(g[0], g[1], g[2])]; }, chan);
     });
     analysis_s = processor_seconds() - a0;
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
   auto rerun_at = [&](float cutoff) {
     const float r0 = processor_seconds();
     const double w = wall_seconds();
-    rerun_cluster_analysis(flags, params, celli, gridi, base, cutoff, chan);
+    rerun_cluster_analysis(flags, params, celli, figures_of(celli), gridi, base, cutoff, chan);
     rerun_s += processor_seconds() - r0;
     rerun_wall += wall_seconds() - w;
   };
@@ -149,11 +149,13 @@ int main(int argc, char** argv) {
       params.reebcutoff = 0.0f;
       reeb_graph_stage(params, flags, celli, gridi, maxrad3d, reebgraph, rerun_at);
     } else if (kind == "cm") {
-      write_grid_point_file(params, celli, header, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
+      write_grid_point_file(state.gridname, celli, params.gridsize, kept_header(header, state.nheader), atoms, gridi,
+                            [&] { rerun_at(params.channel_cutoff); });
     } else if (kind == "nc") {
-      write_nearest_channel_file(params, flags, celli, atoms, gridi, state, [&] { rerun_at(params.channel_cutoff); });
+      write_nearest_channel_file(state.ncname, celli, params.gridsize, flags, atoms, gridi,
+                                 [&] { rerun_at(params.channel_cutoff); });
     } else {
-      write_expanded_file(flags, celli, header, atoms, state);
+      write_expanded_file(state.expandedname, flags, celli, kept_header(header, state.nheader), atoms);
     }
   });
   const float cpu = processor_seconds() - t0;

@@ -105,9 +105,9 @@ int main(int argc, char** argv) {
       reeb_graph a, b;
       grid_store ga = g, gb = g;
       double t = cpu_seconds();
-      find_patches(params, frame, flags, ga, 1, mid, a);
-      find_patches(params, frame, flags, ga, 1, next, a);
-      find_edges(params, flags, ga, mid, a);
+      find_patches(params, frame, flags, ga, 1, mid, a.along(d));
+      find_patches(params, frame, flags, ga, 1, next, a.along(d));
+      find_edges(flags, ga, mid, a.along(d));
       fast += cpu_seconds() - t;
       t = cpu_seconds();
       test::literal_find_patches(params, frame, flags, gb, 1, mid, b);

@@ -12,30 +12,6 @@ namespace {
 
 constexpr int32_t packed_axis_limit = 1023;  // largest index a packed triple holds
 
-// Root of x with path halving. Parents never point to a larger id.
-inline int32_t find_root(std::vector<int32_t>& parent, int32_t x) {
-  while (parent[static_cast<std::size_t>(x)] != x) {
-    const int32_t up = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
-    parent[static_cast<std::size_t>(x)] = up;
-    x = up;
-  }
-  return x;
-}
-
-// Joins the group of `root` (a root) with the group of y; the smaller id
-// becomes the root, so a group's root is always its first point in scan
-// order. Returns the root of the joined group.
-inline int32_t join(std::vector<int32_t>& parent, int32_t root, int32_t y) {
-  const int32_t ry = find_root(parent, y);
-  if (ry == root) return root;
-  if (ry < root) {
-    parent[static_cast<std::size_t>(root)] = ry;
-    return ry;
-  }
-  parent[static_cast<std::size_t>(ry)] = root;
-  return root;
-}
-
 }  // namespace
 
 void channel_points::load(const grid_store& gridi) {
@@ -113,33 +89,45 @@ void channel_points::select(float r) {
 }
 
 std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp) {
+  const int32_t nruns = make_runs();
+  run_sets_.reset(static_cast<std::size_t>(nruns));
+  join_runs_in_cell();
+  join_across_faces();
+  std::vector<component_stats> stats = number_groups();
+  sum_groups(comp, stats);
+  return stats;
+}
+
+// Runs: channel points of one row (i, j) with consecutive k, and the runs
+// of each row.
+inline int32_t channel_points::make_runs() {
   const std::size_t m = index.size();
-  // Runs: channel points of one row (i, j) with consecutive k. A run is joined
-  // to the runs of the earlier rows (i, j-1), (i-1, j-1), (i-1, j), (i-1, j+1)
-  // whose k ranges, widened by one, overlap its own: that is the neighbourhood
-  // inside the cell, which is symmetric. Links across the cell edges (a wrap
-  // on some axis) start only at points of a face plane.
   run_first_.clear();
   run_k_.clear();
   run_of_.resize(m);
   const std::size_t rows = static_cast<std::size_t>(n[0] + 1) * static_cast<std::size_t>(n[1] + 1);
   row_first_.assign(rows + 1, 0);
+  int32_t nruns = 0;
   for (std::size_t id = 0; id < m; ++id) {
     const uint32_t c = ijk[id];
     if (id == 0 || c != ijk[id - 1] + 1 || (c >> 10) != (ijk[id - 1] >> 10)) {
       run_first_.push_back(static_cast<int32_t>(id));
       run_k_.push_back(static_cast<int32_t>(c & 1023u));
       ++row_first_[(c >> 20) * static_cast<std::size_t>(n[1] + 1) + ((c >> 10) & 1023u) + 1];
+      ++nruns;
     }
-    run_of_[id] = static_cast<int32_t>(run_first_.size()) - 1;
+    run_of_[id] = nruns - 1;
   }
-  const int32_t nruns = static_cast<int32_t>(run_first_.size());
   run_first_.push_back(static_cast<int32_t>(m));
   for (std::size_t r = 1; r <= rows; ++r) row_first_[r] += row_first_[r - 1];
+  return nruns;
+}
 
-  std::vector<int32_t>& parent = run_parent_;
-  parent.resize(static_cast<std::size_t>(nruns));
-  for (int32_t r = 0; r < nruns; ++r) parent[static_cast<std::size_t>(r)] = r;
+// A run is joined to the runs of the earlier rows (i, j-1), (i-1, j-1),
+// (i-1, j), (i-1, j+1) whose k ranges, widened by one, overlap its own: that
+// is the neighbourhood inside the cell, which is symmetric.
+inline void channel_points::join_runs_in_cell() {
+  union_find& sets = run_sets_;
   auto k_last = [&](int32_t r) {
     return run_k_[static_cast<std::size_t>(r)] + (run_first_[static_cast<std::size_t>(r) + 1] - run_first_[static_cast<std::size_t>(r)]) - 1;
   };
@@ -158,7 +146,7 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
         while (a < a1 && b < b1) {
           const int32_t ka = run_k_[static_cast<std::size_t>(a)], la = k_last(a);
           const int32_t kb = run_k_[static_cast<std::size_t>(b)], lb = k_last(b);
-          if (ka <= lb + 1 && kb <= la + 1) join(parent, find_root(parent, a), b);
+          if (ka <= lb + 1 && kb <= la + 1) sets.join_lower(sets.root(a), b);
           if (la < lb) {
             ++a;
           } else {
@@ -168,9 +156,13 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       }
     }
   }
-  // Across the cell edges: from each point of a face plane, the neighbours
-  // reached through a wrap on at least one axis (the others lie inside the
-  // cell and are joined through the runs).
+}
+
+// Across the cell edges: from each point of a face plane, the neighbours
+// reached through a wrap on at least one axis (the others lie inside the
+// cell and are joined through the runs).
+inline void channel_points::join_across_faces() {
+  union_find& sets = run_sets_;
   const int32_t* lab = label.data();
   for_face_points([&](std::size_t id) {
     int32_t g[3];
@@ -187,21 +179,26 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
         wrapped[c][count[c]++] = w != u;
       }
     }
-    int32_t root = find_root(parent, run_of_[id]);
+    int32_t root = sets.root(run_of_[id]);
     for (int a = 0; a < count[0]; ++a) {
       for (int b = 0; b < count[1]; ++b) {
         for (int c = 0; c < count[2]; ++c) {
           if (!wrapped[0][a] && !wrapped[1][b] && !wrapped[2][c]) continue;
           const int32_t l = lab[scan_index(at[0][a], at[1][b], at[2][c])];
-          if (l >= 0) root = join(parent, root, run_of_[static_cast<std::size_t>(l)]);
+          if (l >= 0) root = sets.join_lower(root, run_of_[static_cast<std::size_t>(l)]);
         }
       }
     }
   });
+}
 
-  // Groups numbered in the order of their roots, the runs holding their first
-  // points; a parent is always an earlier run, renumbered before its children.
+// Groups numbered in the order of their roots, the runs holding their first
+// points; a parent is always an earlier run, renumbered before its children.
+// Each run's parent link becomes its group's number.
+inline std::vector<component_stats> channel_points::number_groups() {
+  std::vector<int32_t>& parent = run_sets_.parent;
   std::vector<component_stats> stats;
+  const int32_t nruns = static_cast<int32_t>(parent.size());
   for (int32_t r = 0; r < nruns; ++r) {
     const int32_t up = parent[static_cast<std::size_t>(r)];
     if (up == r) {
@@ -211,13 +208,19 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
       parent[static_cast<std::size_t>(r)] = parent[static_cast<std::size_t>(up)];
     }
   }
-  // Sums in scan order; the running sums of a group stay in registers while
-  // the scan stays in that group.
+  return stats;
+}
+
+// Each point's group into comp and the sums in scan order; the running sums
+// of a group stay in registers while the scan stays in that group.
+inline void channel_points::sum_groups(std::vector<int32_t>& comp, std::vector<component_stats>& stats) const {
+  const std::vector<int32_t>& group = run_sets_.parent;
+  const std::size_t m = index.size();
   comp.resize(m);
   int32_t current = -1;
   component_stats run;
   for (std::size_t id = 0; id < m; ++id) {
-    const int32_t c = parent[static_cast<std::size_t>(run_of_[id])];
+    const int32_t c = group[static_cast<std::size_t>(run_of_[id])];
     comp[id] = c;
     if (c != current) {
       if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
@@ -231,7 +234,6 @@ std::vector<component_stats> channel_points::connect(std::vector<int32_t>& comp)
     if (d > run.m) run.m = d;
   }
   if (current >= 0) stats[static_cast<std::size_t>(current)] = run;
-  return stats;
 }
 
 void channel_points::apply_labels(const std::vector<int32_t>& comp,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/grid_store.hpp"
+#include "common/union_find.hpp"
 
 namespace porvane {
 
@@ -94,7 +95,16 @@ class channel_points {
   float cutoff_ = 0.0f;
   bool selected_ = false;
   // Work space of connect(): runs along k and their union-find.
-  std::vector<int32_t> run_first_, run_k_, run_of_, run_parent_, row_first_;
+  std::vector<int32_t> run_first_, run_k_, run_of_, row_first_;
+  union_find run_sets_;
+
+  // The steps of connect(): the runs (returns their number), the joins
+  // inside the cell and across its faces, the groups numbered, their sums.
+  int32_t make_runs();
+  void join_runs_in_cell();
+  void join_across_faces();
+  std::vector<component_stats> number_groups();
+  void sum_groups(std::vector<int32_t>& comp, std::vector<component_stats>& stats) const;
 };
 
 }  // namespace porvane

@@ -14,7 +14,8 @@
 #include "channels/channel_results.hpp"
 #include "channels/cluster_record.hpp"
 #include "common/atom_record.hpp"
-#include "common/crystal_record.hpp"
+#include "common/cell_frame.hpp"
+#include "common/crystal_figures.hpp"
 #include "common/grid_store.hpp"
 #include "common/run_params.hpp"
 
@@ -43,12 +44,13 @@ struct channel_context {
 // grid point, for the summary.
 using deep_atom_finder = std::function<int32_t(const int32_t deepgrid[3])>;
 
-// Stages 13 and 14: " Analyzing distance map...", the porosity scan, the
-// stepsize rule, the table header and the multiscale loop (one pass with
+// The analysis of the map: " Analyzing distance map...", the porosity scan,
+// the stepsize rule, the table header and the multiscale loop (one pass with
 // -s), then, unless -s, SUMMARY DATA and the output description.
-// `natoms` atoms of `pdbdata` are in use.
-void analyze_channels(const run_flags& flags, run_params& params, const crystal_record& celli,
-                      const grid_store& gridi, std::span<const atom_record> pdbdata, int32_t natoms,
+// `natoms` atoms of `pdbdata` are in use. The stages read of the crystal
+// only its frame and `figures`.
+void analyze_channels(const run_flags& flags, run_params& params, const cell_frame& frame,
+                      const crystal_figures& figures, const grid_store& gridi, std::span<const atom_record> pdbdata, int32_t natoms,
                       std::string_view basename, const deep_atom_finder& deep_atom,
                       channel_context& chan);
 
@@ -57,27 +59,29 @@ void analyze_channels(const run_flags& flags, run_params& params, const crystal_
 // again, -cl files, results updated). Afterwards gridi.clust holds the
 // labels 1..nclust and -1 elsewhere; returns nclust.
 int32_t rerun_cluster_analysis(const run_flags& flags, const run_params& params,
-                               const crystal_record& celli, grid_store& gridi,
+                               const cell_frame& frame, const crystal_figures& figures,
+                               grid_store& gridi,
                                std::string_view basename, float cutoff, channel_context& chan);
 
 // The stages one by one (analyze_channels calls them in this order).
-void porosity_scan(const run_flags& flags, const crystal_record& celli, const grid_store& gridi,
+void porosity_scan(const run_flags& flags, float solvent, const grid_store& gridi,
                    channel_context& chan);
-void multiscale_loop(const run_flags& flags, run_params& params, const crystal_record& celli,
-                     std::string_view basename, channel_context& chan);
+void multiscale_loop(const run_flags& flags, run_params& params, const cell_frame& frame,
+                     const crystal_figures& figures, std::string_view basename,
+                     channel_context& chan);
 // The loop with another cluster analysis: analysis(cutoff, trace_calls)
 // runs find_clusters and analyze_clusters at the cutoff.
 void multiscale_loop(const run_flags& flags, run_params& params, channel_context& chan,
                      const std::function<void(float, bool)>& analysis);
-void summary_report(const run_flags& flags, const run_params& params, const crystal_record& celli,
-                    std::span<const atom_record> pdbdata, int32_t natoms, int32_t deep_atom,
+void summary_report(const run_flags& flags, const run_params& params, const cell_frame& frame,
+                    const crystal_figures& figures, std::span<const atom_record> pdbdata, int32_t natoms, int32_t deep_atom,
                     channel_context& chan);
 
 // One cluster analysis at `cutoff`: find_clusters and analyze_clusters on
 // the channel points of chan; with `trace_calls` the loop's lines that
 // announce the two calls.
-void cluster_analysis(const run_flags& flags, const run_params& params, const crystal_record& celli,
-                      std::string_view basename, float cutoff, channel_context& chan,
+void cluster_analysis(const run_flags& flags, const run_params& params, const cell_frame& frame,
+                      const crystal_figures& figures, std::string_view basename, float cutoff, channel_context& chan,
                       bool trace_calls);
 
 }  // namespace porvane

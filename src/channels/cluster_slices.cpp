@@ -10,8 +10,6 @@
 namespace porvane {
 namespace {
 
-constexpr float no_candidate = 100000.0f;  // start of the nearest-image search (Å)
-
 // The sweep's neighbourhood on one in-plane axis of count n: a point at t
 // examines t-1, t, t+1 (inside 0..n only, or wrapped: 0 reaches n-1 and n
 // reaches 1). On a set of indices held as bits, `examined` gives the indices
@@ -345,44 +343,94 @@ sweep_outcome cluster_slices::sweep(int32_t k, int d, bool wrap) {
   return sweep_outcome::no_result;
 }
 
+// The candidate images of a point of a slice are its position plus
+// u·ep + w·eq, a whole period along p and q. The mean's position is
+// estimated as an affine function of (mp, mq). A point nearer to the
+// estimate than half the shortest period shift, less the tolerance, keeps
+// its own image; otherwise exact single-precision distances decide among
+// the images that the estimates do not rule out.
+struct slice_periods {
+  double ep[3], eq[3];  // one period along p and along q (Å)
+  double cp[3], cq[3];  // one grid step along p and along q (Å)
+  double base[3];       // estimated position of (mp, mq) = (0, 0) (Å)
+  double shift2[9];     // squared length of u·ep + w·eq, u outer, w inner (-1..1)
+  double alone2;        // squared distance within which a point keeps its image; -1: none
+};
+
+inline slice_periods cluster_slices::periods_of(int d, int32_t s) const {
+  const int ap = plane_p[d], aq = plane_q[d];
+  const int32_t np = grid_.n[ap], nq = grid_.n[aq];
+  const cell_frame& frame = *grid_.frame;
+  const double gs = grid_.gridsize;
+  slice_periods im;
+  const double fs = frac_[d][static_cast<std::size_t>(s + grid_.n[d])];
+  for (int r = 0; r < 3; ++r) {
+    im.cp[r] = static_cast<double>(frame.orthmat[r][ap]) * gs / frame.cell[ap];
+    im.cq[r] = static_cast<double>(frame.orthmat[r][aq]) * gs / frame.cell[aq];
+    im.ep[r] = im.cp[r] * np;
+    im.eq[r] = im.cq[r] * nq;
+    im.base[r] = static_cast<double>(frame.orthmat[r][d]) * fs -
+                 static_cast<double>(frame.orthmat[r][ap]) * frame.fracshift[ap] -
+                 static_cast<double>(frame.orthmat[r][aq]) * frame.fracshift[aq];
+  }
+  double shortest = -1.0;
+  for (int t = 0; t < 9; ++t) {
+    double len2 = 0.0;
+    for (int r = 0; r < 3; ++r) {
+      const double v = (t / 3 - 1) * im.ep[r] + (t % 3 - 1) * im.eq[r];
+      len2 += v * v;
+    }
+    im.shift2[t] = len2;
+    if (t != 4 && (shortest < 0.0 || len2 < shortest)) shortest = len2;
+  }
+  const double alone = std::sqrt(shortest) / 2.0 - tolerance_;
+  im.alone2 = alone > 0.0 ? alone * alone : -1.0;
+  return im;
+}
+
+// Nearest image to the running mean; of equally near ones the first in the
+// order u outer, w inner.
+inline int cluster_slices::nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
+                                  const double delta[3], double dd, float mp, float mq) const {
+  const int ap = plane_p[d], aq = plane_q[d];
+  const int32_t np = grid_.n[ap], nq = grid_.n[aq];
+  const cell_frame& frame = *grid_.frame;
+  const double dp = delta[0] * im.ep[0] + delta[1] * im.ep[1] + delta[2] * im.ep[2];
+  const double dq = delta[0] * im.eq[0] + delta[1] * im.eq[1] + delta[2] * im.eq[2];
+  double a2[9], amin = -1.0;
+  for (int c = 0; c < 9; ++c) {
+    a2[c] = dd + 2.0 * ((c / 3 - 1) * dp + (c % 3 - 1) * dq) + im.shift2[c];
+    if (amin < 0.0 || a2[c] < amin) amin = a2[c];
+  }
+  const double limit = std::sqrt(std::max(amin, 0.0)) + tolerance_;
+  const bool all = limit >= static_cast<double>(no_candidate) || !std::isfinite(limit);
+  int open = 0, only = 4;
+  for (int c = 0; c < 9; ++c)
+    if (all || a2[c] <= limit * limit) ++open, only = c;
+  if (open == 1) return only;
+  float fm[3], xm[3];
+  fm[d] = frac_[d][static_cast<std::size_t>(s + grid_.n[d])];
+  fm[ap] = (mp * grid_.gridsize) / frame.cell[ap] - frame.fracshift[ap];
+  fm[aq] = (mq * grid_.gridsize) / frame.cell[aq] - frame.fracshift[aq];
+  matrix_times(frame.orthmat, fm, xm);
+  float best = no_candidate;
+  int chosen = 4;
+  for (int c = 0; c < 9; ++c) {
+    if (!all && a2[c] > limit * limit) continue;
+    float xc[3];
+    position(d, s, p + (c / 3 - 1) * np, q + (c % 3 - 1) * nq, xc);
+    const float dist = position_distance(xc, xm);
+    if (dist < best) best = dist, chosen = c;
+  }
+  return chosen;
+}
+
 slice_centre cluster_slices::profile_slice(int32_t k, int d, int32_t s, cluster_axis_block& block) {
   const slice_groups& g = slices_of(k, d);
   const int ap = plane_p[d], aq = plane_q[d];
   const int32_t np = grid_.n[ap], nq = grid_.n[aq];
-  const cell_frame& frame = *grid_.frame;
   const std::size_t si = static_cast<std::size_t>(s);
-  const double gs = grid_.gridsize;
-
-  // The candidate images of a point are its position plus u·ep + w·eq, a
-  // whole period along p and q. The mean's position is estimated as an
-  // affine function of (mp, mq). A point nearer to the estimate than half the
-  // shortest period shift, less the tolerance, keeps its own image; otherwise
-  // exact single-precision distances decide among the images that the
-  // estimates do not rule out.
-  double ep[3], eq[3], cp[3], cq[3], base[3];
-  const double fs = frac_[d][static_cast<std::size_t>(s + grid_.n[d])];
-  for (int r = 0; r < 3; ++r) {
-    cp[r] = static_cast<double>(frame.orthmat[r][ap]) * gs / frame.cell[ap];
-    cq[r] = static_cast<double>(frame.orthmat[r][aq]) * gs / frame.cell[aq];
-    ep[r] = cp[r] * np;
-    eq[r] = cq[r] * nq;
-    base[r] = static_cast<double>(frame.orthmat[r][d]) * fs -
-              static_cast<double>(frame.orthmat[r][ap]) * frame.fracshift[ap] -
-              static_cast<double>(frame.orthmat[r][aq]) * frame.fracshift[aq];
-  }
-  double shortest = -1.0, shift2[9];
-  for (int t = 0; t < 9; ++t) {
-    double len2 = 0.0;
-    for (int r = 0; r < 3; ++r) {
-      const double v = (t / 3 - 1) * ep[r] + (t % 3 - 1) * eq[r];
-      len2 += v * v;
-    }
-    shift2[t] = len2;
-    if (t != 4 && (shortest < 0.0 || len2 < shortest)) shortest = len2;
-  }
-  const double tol = tolerance_;
-  const double alone = std::sqrt(shortest) / 2.0 - tol;
-  const double alone2 = alone > 0.0 ? alone * alone : -1.0;
+  const slice_periods im = periods_of(d, s);
 
   slice_centre ctr;
   int32_t n = 0;
@@ -404,43 +452,11 @@ slice_centre cluster_slices::profile_slice(int32_t k, int d, int32_t s, cluster_
     position(d, s, p, q, x0);
     double delta[3], dd = 0.0;
     for (int r = 0; r < 3; ++r) {
-      delta[r] = static_cast<double>(x0[r]) - (base[r] + cp[r] * mp + cq[r] * mq);
+      delta[r] = static_cast<double>(x0[r]) - (im.base[r] + im.cp[r] * mp + im.cq[r] * mq);
       dd += delta[r] * delta[r];
     }
-    int chosen = 4;  // u = 0, w = 0
-    if (!(dd < alone2)) {
-      // Nearest image to the running mean; of equally near ones the first in
-      // the order u outer, w inner.
-      const double dp = delta[0] * ep[0] + delta[1] * ep[1] + delta[2] * ep[2];
-      const double dq = delta[0] * eq[0] + delta[1] * eq[1] + delta[2] * eq[2];
-      double a2[9], amin = -1.0;
-      for (int c = 0; c < 9; ++c) {
-        a2[c] = dd + 2.0 * ((c / 3 - 1) * dp + (c % 3 - 1) * dq) + shift2[c];
-        if (amin < 0.0 || a2[c] < amin) amin = a2[c];
-      }
-      const double limit = std::sqrt(std::max(amin, 0.0)) + tol;
-      const bool all = limit >= static_cast<double>(no_candidate) || !std::isfinite(limit);
-      int open = 0, only = 4;
-      for (int c = 0; c < 9; ++c)
-        if (all || a2[c] <= limit * limit) ++open, only = c;
-      if (open == 1) {
-        chosen = only;
-      } else {
-        float fm[3], xm[3];
-        fm[d] = frac_[d][static_cast<std::size_t>(s + grid_.n[d])];
-        fm[ap] = (mp * grid_.gridsize) / frame.cell[ap] - frame.fracshift[ap];
-        fm[aq] = (mq * grid_.gridsize) / frame.cell[aq] - frame.fracshift[aq];
-        matrix_times(frame.orthmat, fm, xm);
-        float best = no_candidate;
-        for (int c = 0; c < 9; ++c) {
-          if (!all && a2[c] > limit * limit) continue;
-          float xc[3];
-          position(d, s, p + (c / 3 - 1) * np, q + (c % 3 - 1) * nq, xc);
-          const float dist = position_distance(xc, xm);
-          if (dist < best) best = dist, chosen = c;
-        }
-      }
-    }
+    // A point near the estimate keeps its own image (u = 0, w = 0).
+    const int chosen = dd < im.alone2 ? 4 : nearest_image(im, d, s, p, q, delta, dd, mp, mq);
     const int32_t pi = p + (chosen / 3 - 1) * np, qi = q + (chosen % 3 - 1) * nq;
     float xi[3];
     if (chosen == 4) {

@@ -11,6 +11,8 @@
 
 namespace porvane {
 
+struct slice_periods;
+
 // The points of one cluster along one axis d: slice s holds entries
 // first[s]..first[s+1]-1, in-plane order p outer, q inner.
 struct slice_groups {
@@ -57,6 +59,13 @@ class cluster_slices final : public cluster_geometry {
   template <class F>
   void for_members(int32_t k, F&& f) const;
   void position(int d, int32_t s, int32_t p, int32_t q, float x[3]) const;
+  // The periods of slice s along axis d that decide the images of its points.
+  slice_periods periods_of(int d, int32_t s) const;
+  // The image of point (p, q) that profile_slice takes when the point lies
+  // `delta` (dd squared) from the estimate of the running mean (mp, mq):
+  // 0..8 for the shift (u, w) = (c / 3 − 1, c % 3 − 1).
+  int nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
+                    const double delta[3], double dd, float mp, float mq) const;
 };
 
 }  // namespace porvane

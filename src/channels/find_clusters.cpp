@@ -12,6 +12,7 @@
 #include "channels/exchange_order.hpp"
 #include "channels/grid_neighbours.hpp"
 #include "common/report_writer.hpp"
+#include "common/union_find.hpp"
 
 namespace porvane {
 
@@ -55,16 +56,11 @@ void write_labelling_messages(channel_points& points, float r) {
   // union-find over the provisional labels that keeps the surviving name
   // gives each point's current label. After one pass every pair of
   // neighbours carries one label; a second pass finds nothing to merge.
-  std::vector<int32_t> parent(static_cast<std::size_t>(created) + 1), name(parent.size());
-  std::iota(parent.begin(), parent.end(), 0);
+  union_find merged;
+  merged.reset(static_cast<std::size_t>(created) + 1);
+  std::vector<int32_t> name(merged.parent.size());
   std::iota(name.begin(), name.end(), 0);
-  auto root = [&](int32_t x) {
-    while (parent[static_cast<std::size_t>(x)] != x) {
-      parent[static_cast<std::size_t>(x)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
-      x = parent[static_cast<std::size_t>(x)];
-    }
-    return x;
-  };
+  auto root = [&](int32_t x) { return merged.root(x); };
   out.free("Checking for multiply labeled clusters...");
   bool changed = false;
   for (std::size_t id = 0; id < points.count(); ++id) {
@@ -82,7 +78,7 @@ void write_labelling_messages(channel_points& points, float r) {
           const int32_t m = name[static_cast<std::size_t>(rm)];
           if (m == l) continue;
           out.free("Clusters ", l, " and ", m, " are identical.");
-          parent[static_cast<std::size_t>(rm)] = root(rl);
+          merged.parent[static_cast<std::size_t>(rm)] = root(rl);
           changed = true;
         }
       }

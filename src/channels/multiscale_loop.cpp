@@ -58,27 +58,28 @@ void table_header(const run_flags& flags) {
 
 }  // namespace
 
-void cluster_analysis(const run_flags& flags, const run_params& params, const crystal_record& celli,
-                      std::string_view basename, float cutoff, channel_context& chan,
+void cluster_analysis(const run_flags& flags, const run_params& params, const cell_frame& frame,
+                      const crystal_figures& figures, std::string_view basename, float cutoff, channel_context& chan,
                       bool trace_calls) {
   if (trace_calls) report().free("Calling find_clusters");
   find_clusters(flags, params, cutoff, chan.points, chan.chinfo, chan.nclust);
   if (trace_calls) report().free("Calling analyze_clusters", chan.nclust);
   analysis_setup setup;
   for (int c = 0; c < 3; ++c) setup.grid.n[c] = chan.points.n[c];
-  setup.grid.frame = &celli;
+  setup.grid.frame = &frame;
   setup.grid.gridsize = params.gridsize;
-  setup.facearea = celli.facearea;
+  setup.facearea = figures.facearea;
   setup.basename = basename;
   cluster_slices geometry(chan.points, setup.grid);
   analyze_clusters(flags, params, cutoff, setup, geometry, chan.chinfo, chan.nclust, chan.counts,
                    chan.results, chan.files);
 }
 
-void multiscale_loop(const run_flags& flags, run_params& params, const crystal_record& celli,
-                     std::string_view basename, channel_context& chan) {
+void multiscale_loop(const run_flags& flags, run_params& params, const cell_frame& frame,
+                     const crystal_figures& figures, std::string_view basename,
+                     channel_context& chan) {
   multiscale_loop(flags, params, chan, [&](float cutoff, bool trace_calls) {
-    cluster_analysis(flags, params, celli, basename, cutoff, chan, trace_calls);
+    cluster_analysis(flags, params, frame, figures, basename, cutoff, chan, trace_calls);
   });
 }
 
@@ -110,12 +111,13 @@ void multiscale_loop(const run_flags& flags, run_params& params, channel_context
 }
 
 int32_t rerun_cluster_analysis(const run_flags& flags, const run_params& params,
-                               const crystal_record& celli, grid_store& gridi,
+                               const cell_frame& frame, const crystal_figures& figures,
+                               grid_store& gridi,
                                std::string_view basename, float cutoff, channel_context& chan) {
   if (chan.points.dist.size() != gridi.points()) chan.points.load(gridi);  // no loop before it
   chan.counts.avgtort = -1.0f;
   chan.counts.avgwv = -1.0f;
-  cluster_analysis(flags, params, celli, basename, cutoff, chan, false);
+  cluster_analysis(flags, params, frame, figures, basename, cutoff, chan, false);
   chan.points.store_labels(gridi);
   return chan.nclust;
 }

@@ -8,8 +8,6 @@
 namespace porvane {
 namespace {
 
-constexpr float no_candidate = 100000.0f;  // start of every nearest-image search (Å)
-
 // Of the candidates base + shift (in the order given), the one nearest in Å
 // to `target`; a later candidate wins only when strictly nearer. With none
 // nearer than the start value the base itself stays.

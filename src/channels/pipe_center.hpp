@@ -9,6 +9,10 @@
 
 namespace porvane {
 
+// The distance every nearest-image search of the analysis starts from (Å): a
+// candidate must come strictly nearer to be taken.
+constexpr float no_candidate = 100000.0f;
+
 // Distance in Å between two points given in real-valued grid coordinates:
 // both turned into orthogonal positions by the grid rule, then
 // sqrt((dx² + dy²) + dz²) in single precision.

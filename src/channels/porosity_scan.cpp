@@ -16,7 +16,7 @@ constexpr float trial_limit = 5.0f;  // trial radii stay below this (Å)
 
 }  // namespace
 
-void porosity_scan(const run_flags& flags, const crystal_record& celli, const grid_store& gridi,
+void porosity_scan(const run_flags& flags, float solvent, const grid_store& gridi,
                    channel_context& chan) {
   channel_points& points = chan.points;
   points.load(gridi);
@@ -55,13 +55,13 @@ void porosity_scan(const run_flags& flags, const crystal_record& celli, const gr
 
   // With a solvent content of 1.0 or more, or none, the pass above only
   // finds the deepest point; the porosity stays 1.0.
-  if (!(1.0f > celli.solvent)) return;
+  if (!(1.0f > solvent)) return;
   const float scanned = static_cast<float>(dist.size());
   int64_t open = static_cast<int64_t>(dist.size()) - deeper[0];
   for (std::size_t t = 0; t < trial.size(); ++t) {
     res.porosity = static_cast<float>(open) / scanned;
     if (flags.vb >= 1) report().free("Cutoff: ", trial[t], " Solvent content (porosity): ", res.porosity);
-    if (!(res.porosity > celli.solvent)) break;
+    if (!(res.porosity > solvent)) break;
     open -= deeper[t + 1];
   }
 }

@@ -46,8 +46,8 @@ void channel_atoms(std::span<const atom_record> pdbdata, int32_t natoms, channel
 
 }  // namespace
 
-void summary_report(const run_flags& flags, const run_params& params, const crystal_record& celli,
-                    std::span<const atom_record> pdbdata, int32_t natoms, int32_t deep_atom,
+void summary_report(const run_flags& flags, const run_params& params, const cell_frame& frame,
+                    const crystal_figures& figures, std::span<const atom_record> pdbdata, int32_t natoms, int32_t deep_atom,
                     channel_context& chan) {
   channel_results& res = chan.results;
   ranges(chan.radius_table, res);
@@ -58,12 +58,12 @@ void summary_report(const run_flags& flags, const run_params& params, const crys
   out.free();
   out.free("SUMMARY DATA");
   out.free();
-  out.line("('   Solvent content | Vm              : ',f6.2,' | ',f6.2)", celli.solvent, celli.vm);
+  out.line("('   Solvent content | Vm              : ',f6.2,' | ',f6.2)", figures.solvent, figures.vm);
   out.free();
   out.line("('   Maximum distance to protein (\xc3\x85) : ',f7.2)", chan.dmax);
   const float g[3] = {static_cast<float>(res.deepgrid[0]), static_cast<float>(res.deepgrid[1]),
                       static_cast<float>(res.deepgrid[2])};
-  grid_to_real(celli, params.gridsize, g, res.deepxyz);
+  grid_to_real(frame, params.gridsize, g, res.deepxyz);
   out.line("('    from                           : ',3(x,f6.2))", res.deepxyz[0], res.deepxyz[1], res.deepxyz[2]);
   const atom_record atom = named_atom(pdbdata, deep_atom);
   out.line("('    to                             : ',a3,i5,a4,' (radius=',f6.2,')')", atom.resname, atom.resseq,

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "cell_frame.hpp"
+#include "crystal_figures.hpp"
 #include "fixed_text.hpp"
 #include "limits.hpp"
 
@@ -77,5 +78,15 @@ struct crystal_record : cell_frame {
   int32_t nbio = 0;                        // biological units
   float mwbio = 0.0f;                      // mass of all biological units (Da)
 };
+
+// The face areas, solvent content and Vm of the crystal, as the channel
+// stages take them.
+inline crystal_figures figures_of(const crystal_record& celli) {
+  crystal_figures figures;
+  for (int c = 0; c < 3; ++c) figures.facearea[c] = celli.facearea[c];
+  figures.solvent = celli.solvent;
+  figures.vm = celli.vm;
+  return figures;
+}
 
 }  // namespace porvane

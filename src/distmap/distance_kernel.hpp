@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "common/cell_frame.hpp"
+#include "common/nearest_int.hpp"
 
 namespace porvane {
 
@@ -38,19 +38,6 @@ inline float surface_distance(float px, float py, float pz, const float x[3], fl
   return std::sqrt((dx * dx + dy * dy) + dz * dz) - r;
 }
 
-// nint with halves away from zero, as an integer, computed in line (the
-// truncated value and the exact remainder e − trunc(e) decide the rounding);
-// magnitudes beyond 2^30, which no grid index meets, are held there.
-inline int32_t nearest_int(float e) {
-  constexpr float limit = 1073741824.0f;  // 2^30
-  if (!(std::fabs(e) < limit)) return static_cast<int32_t>(std::clamp(nint_float(e), -limit, limit));
-  const int32_t t = static_cast<int32_t>(e);
-  const float rest = e - static_cast<float>(t);
-  if (rest >= 0.5f) return t + 1;
-  if (rest <= -0.5f) return t - 1;
-  return t;
-}
-
 // Largest distance from x to a point of the box [lo, hi].
 inline float farthest_in_box(const float x[3], const float lo[3], const float hi[3]) {
   float s = 0.0f;
@@ -74,36 +61,13 @@ inline float nearest_in_box(const float x[3], const float lo[3], const float hi[
 // Nearest-image shift on one axis for fractional coordinate fc of a copy and
 // grid index idx of count n: e = fc − idx/n; −nint(e) when |e| ≥ 0.5, else 0.
 // A coordinate wrapped into the cell gives a shift of −1, 0 or 1; one left
-// outside it (only NaN, or a grid of no intervals) is held within ±2^30.
+// outside it (only NaN, or a grid of no intervals) is held within ±2^30,
+// which no grid index meets.
 inline int32_t image_shift(float fc, int32_t idx, int32_t n) {
+  constexpr int32_t shift_limit = int32_t{1} << 30;
   const float e = fc - static_cast<float>(idx) / static_cast<float>(n);
   if (!(std::fabs(e) >= 0.5f)) return 0;
-  return -nearest_int(e);
-}
-
-// Bucket, 0..nbin-1, of coordinate v on an axis of buckets of edge `bin`
-// from `origin`; coordinates beyond either end (or not numbers) go to the
-// end buckets.
-inline int32_t bucket_coordinate(float v, float origin, float bin, int32_t nbin) {
-  const float t = std::floor((v - origin) / bin);
-  if (!(t >= 0.0f)) return 0;
-  if (t >= static_cast<float>(nbin - 1)) return nbin - 1;
-  return static_cast<int32_t>(t);
-}
-
-// Widening of a bucket range (Å), beyond the rounding of the largest
-// coordinate: distances and bounds are exact in single precision, but a
-// reach added to a coordinate rounds, and a site just inside the reach can
-// lie just across a bucket edge from where the rounded reach ends.
-constexpr float bucket_slack = 1.0e-3f;
-constexpr float coordinate_ulps = 16.0f;  // units in the last place of the largest coordinate
-
-// The buckets lo..hi on one axis that hold every site within `reach` of the
-// span [blo, bhi], the reach widened by `slack`.
-inline void bucket_span(float blo, float bhi, float reach, float slack, float origin, float bin,
-                        int32_t nbin, int32_t& lo, int32_t& hi) {
-  lo = bucket_coordinate(blo - (reach + slack), origin, bin, nbin);
-  hi = bucket_coordinate(bhi + (reach + slack), origin, bin, nbin);
+  return -std::clamp(nearest_int(e), -shift_limit, shift_limit);
 }
 
 // A run of grid indices lo..hi on one axis over which a copy's image shift
@@ -141,30 +105,6 @@ inline void image_position(const cell_frame& frame, const float f[3], const int3
   float g[3];
   for (int c = 0; c < 3; ++c) g[c] = (f[c] + static_cast<float>(h[c])) - frame.fracshift[c];
   matrix_times(frame.orthmat, g, xi);
-}
-
-// Calls visit(bin) with the flat index of every bin of a grid of nbin bins
-// per axis (x fastest) that lies in ring k around bin b: its index differs
-// from b's by exactly k on some axis and by at most k on the others. Bins
-// outside the grid are passed over.
-template <class Visit>
-inline void for_each_ring_bin(const int32_t b[3], int32_t k, const int32_t nbin[3], Visit&& visit) {
-  for (int32_t dz = -k; dz <= k; ++dz) {
-    const int32_t z = b[2] + dz;
-    if (z < 0 || z >= nbin[2]) continue;
-    for (int32_t dy = -k; dy <= k; ++dy) {
-      const int32_t y = b[1] + dy;
-      if (y < 0 || y >= nbin[1]) continue;
-      const bool inner = std::abs(dz) < k && std::abs(dy) < k;
-      for (int32_t dx = -k; dx <= k; dx += (inner && k > 0) ? 2 * k : 1) {
-        const int32_t x = b[0] + dx;
-        if (x < 0 || x >= nbin[0]) continue;
-        visit(static_cast<std::size_t>(x) +
-              static_cast<std::size_t>(nbin[0]) *
-                  (static_cast<std::size_t>(y) + static_cast<std::size_t>(nbin[1]) * static_cast<std::size_t>(z)));
-      }
-    }
-  }
 }
 
 // One copy (position x, fractional coordinates f, radius r) measured at one

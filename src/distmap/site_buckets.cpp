@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <tuple>
 
 namespace porvane {
@@ -13,7 +12,6 @@ namespace {
 constexpr double min_bucket = 4.0;      // smallest bucket edge (Å)
 constexpr double bucket_spacing = 1.6;  // bucket edge over the mean spacing of the copies:
                                         // about four direct positions per bucket
-constexpr double bucket_growth = 1.25;  // bucket edge growth until the table fits
 // Earlier images of a group compared with each later one for the same box:
 // a longer list only finds more sites that cannot win, and costs more.
 constexpr std::size_t images_compared = 16;
@@ -34,25 +32,6 @@ bool same_box(const map_site& a, const map_site& b) {
 
 double initial_bucket_edge(double grid_volume, double ncopies) {
   return std::max(min_bucket, bucket_spacing * std::cbrt(grid_volume / std::max(1.0, ncopies)));
-}
-
-void site_buckets::choose(const float lo[3], const float hi[3], double grid_volume, double ncopies,
-                          double max_entries) {
-  double b = initial_bucket_edge(grid_volume, ncopies);
-  // Extents in double, so that no finite coordinates can make the sizes
-  // overflow.
-  auto extent = [&](int c) { return static_cast<double>(hi[c]) - static_cast<double>(lo[c]); };
-  for (;;) {
-    double total = 1.0;
-    for (int c = 0; c < 3; ++c) total *= std::floor(extent(c) / b) + 2.0;
-    if (total <= max_entries) break;
-    b *= bucket_growth;
-  }
-  bin = static_cast<float>(std::min<double>(b, std::numeric_limits<float>::max()));
-  for (int c = 0; c < 3; ++c) {
-    origin[c] = lo[c];
-    nbin[c] = static_cast<int32_t>(std::floor(extent(c) / b)) + 1;
-  }
 }
 
 void site_buckets::count_below() {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "distmap/distance_kernel.hpp"
+#include "distmap/bucket_grid.hpp"
 
 namespace porvane {
 
@@ -25,16 +25,11 @@ struct map_site {
 // copies over a grid volume (Å³).
 double initial_bucket_edge(double grid_volume, double ncopies);
 
-// Buckets of edge `bin` from `origin` over the sites [first, end) of a site
-// array, which the filling puts in bucket order.
-struct site_buckets {
-  float origin[3] = {0, 0, 0};  // low corner (Å)
-  float bin = 4.0f;             // bucket edge (Å)
-  int32_t nbin[3] = {1, 1, 1};  // buckets per axis
+// Buckets over the sites [first, end) of a site array, which the filling
+// puts in bucket order, with a summed table of their counts.
+struct site_buckets : bucket_grid {
   float rmax = 0.0f;            // largest radius of the sites (Å)
   uint32_t first = 0, end = 0;  // the sites, in the site array
-  // Bucket b holds the sites start[b] .. start[b + 1] of the site array.
-  std::vector<uint32_t> start;
   // Sites in the buckets [0, i) × [0, j) × [0, k), at (i, j, k) of a table
   // one larger than the buckets on each axis.
   std::vector<uint32_t> below;
@@ -43,19 +38,9 @@ struct site_buckets {
   // copies over the grid volume (Å³), over the box lo..hi, grown until the
   // tables (one entry more per axis) hold at most `max_entries`.
   void choose(const float lo[3], const float hi[3], double grid_volume, double ncopies,
-              double max_entries);
-
-  std::size_t count() const {
-    return static_cast<std::size_t>(nbin[0]) * static_cast<std::size_t>(nbin[1]) *
-           static_cast<std::size_t>(nbin[2]);
+              double max_entries) {
+    cover(lo, hi, initial_bucket_edge(grid_volume, ncopies), max_entries, 1);
   }
-  int32_t coord(float v, int c) const { return bucket_coordinate(v, origin[c], bin, nbin[c]); }
-  std::size_t index(int32_t i, int32_t j, int32_t k) const {
-    return static_cast<std::size_t>(i) +
-           static_cast<std::size_t>(nbin[0]) *
-               (static_cast<std::size_t>(j) + static_cast<std::size_t>(nbin[1]) * k);
-  }
-  std::size_t of(const float x[3]) const { return index(coord(x[0], 0), coord(x[1], 1), coord(x[2], 2)); }
 
   // The buckets lo..hi that hold every site within `reach` of the box
   // blo..bhi, the reach widened by `slack`. A reach below zero, which no

@@ -1,12 +1,15 @@
 set(PORVANE_DISTMAP_SOURCES
   src/distmap/unit_cell_grid.cpp
+  src/distmap/atom_copies.cpp
   src/distmap/check_next_atom.cpp
+  src/distmap/bucket_grid.cpp
   src/distmap/site_buckets.cpp
+  src/distmap/site_grid.cpp
+  src/distmap/site_tree.cpp
   src/distmap/fast_distance_map.cpp
   src/distmap/distance_map.cpp
   src/distmap/map_header.cpp
   src/distmap/map_grid_size.cpp
   src/distmap/map_file.cpp
-  src/distmap/zoom_search.cpp
   src/distmap/nearest_atom_copy.cpp
 )

@@ -51,23 +51,24 @@ const option_name* look_up(const std::string& token) {
   return nullptr;
 }
 
-}  // namespace
+// The arguments, the place of the one being read and the notes of the read.
+struct argument_cursor {
+  const std::vector<std::string>& args;
+  command_line_notes& notes;
+  std::size_t i = 1;  // 1-based place of the argument being read
 
-command_line_notes read_command_line(const std::vector<std::string>& args, run_flags& flags,
-                                     run_params& params, run_state& state) {
-  command_line_notes notes;
-  const std::size_t n = args.size();
-  std::size_t i = 1;
-  auto fault = [&](const std::string& message) {
+  void fault(const std::string& message) {
     if (notes.fault.empty()) notes.fault = message;
-  };
+  }
+
   // The value of the option at i: the next argument, consumed whatever it
   // holds; a value that does not read is noted and leaves `target` as it is.
-  auto take_value = [&](auto& target) {
+  template <class T>
+  void take_value(T& target) {
     const std::string& option = args[i - 1];
-    if (++i > n) return fault(option + " needs a value; it is the last argument");
+    if (++i > args.size()) return fault(option + " needs a value; it is the last argument");
     const std::string& text = args[i - 1];
-    if constexpr (std::is_same_v<std::remove_reference_t<decltype(target)>, float>) {
+    if constexpr (std::is_same_v<T, float>) {
       if (const auto v = read_real_value(text)) return void(target = *v);
       fault(option + " needs a real number in the single-precision range as its value; got \"" +
             text + "\"");
@@ -76,86 +77,116 @@ command_line_notes read_command_line(const std::vector<std::string>& args, run_f
       fault(option + " needs a whole number in the 32-bit range as its value; got \"" + text +
             "\"");
     }
-  };
+  }
 
-  for (; i <= n; ++i) {
-    const std::string token = fetch(args, i, token_width);
+  // -rm's map name: the next argument, which must not be blank.
+  void take_map_name(std::string& mapfile) {
+    if (++i > args.size()) return fault(args[i - 2] + " needs a map file name; it is the last argument");
+    mapfile = args[i - 1];
+    if (trim_blanks(mapfile).empty())
+      fault(args[i - 2] + " needs a map file name; got \"" + mapfile + "\"");
+  }
+
+  // -rb [direction [cutoff]]: each is taken only when the next argument is a
+  // number; otherwise that argument is read as an option or the input name,
+  // and all directions and the 3D radius are used.
+  void take_reeb_values(run_params& params) {
+    if (i == args.size()) return;  // the last argument: both keep their values
+    params.reebdir = 4;
+    params.reebcutoff = 0.0f;
+    if (!is_number_text(args[i])) return;
+    take_value(params.reebdir);
+    if (i < args.size() && is_number_text(args[i])) take_value(params.reebcutoff);
+  }
+};
+
+// The options that only set switches (-cg its grid size too); false for an
+// option that takes a value.
+bool set_switch(option_id id, run_flags& flags, run_params& params) {
+  switch (id) {
+    case option_id::f: flags.f = 1; break;
+    case option_id::cg:
+      flags.cg = 1;
+      params.gridsize = 3.0f;
+      break;
+    case option_id::ca: flags.ca = 1; break;
+    case option_id::ha: flags.ha = 1; break;
+    case option_id::hn: flags.hn = 1; break;
+    case option_id::sl: flags.sl = 1; break;
+    case option_id::rc: flags.rc = 1; break;
+    case option_id::rv: flags.rv = 1; break;
+    case option_id::s: flags.multiscale = 0; break;
+    case option_id::nm: flags.writemap = 0; break;
+    case option_id::cl: flags.cl = 1; break;
+    case option_id::cm: flags.cm = 1; break;
+    case option_id::nc: flags.nc = 1; break;
+    case option_id::ex: flags.ex = 1; break;
+    case option_id::ho: flags.ho = 1; break;
+    case option_id::p1: flags.p1 = 1; break;
+    case option_id::ar: flags.ar = 1; break;
+    case option_id::zm: flags.zm = 1; break;
+    case option_id::ns: flags.ns = 1; break;
+    case option_id::h: flags.h = 1; break;
+    case option_id::nn: flags.nn = 1; break;
+    default: return false;
+  }
+  return true;
+}
+
+// The options that take values (-rm, -mb, -ru and -rb set their switches
+// too).
+void take_option_value(option_id id, argument_cursor& at, run_flags& flags, run_params& params,
+                       run_state& state) {
+  switch (id) {
+    case option_id::re: at.take_value(params.gridsize); break;
+    case option_id::mt: at.take_value(params.maxtime); break;
+    case option_id::rm:
+      flags.rm = 1;
+      flags.writemap = 0;
+      at.take_map_name(state.mapfile);
+      break;
+    case option_id::mb:
+      flags.mb = 1;
+      at.take_value(params.maxbfactor);
+      break;
+    case option_id::ru:
+      flags.ru = 1;
+      at.take_value(params.atomradius);
+      break;
+    case option_id::cd: at.take_value(params.channel_cutoff); break;
+    case option_id::st: at.take_value(params.stepsize); break;
+    case option_id::pc: at.take_value(params.pocketcountcut); break;
+    case option_id::mf: at.take_value(params.clustcountcut); break;
+    case option_id::vb: at.take_value(flags.vb); break;
+    case option_id::ra: at.take_value(params.clusternum); break;
+    case option_id::rt: at.take_value(params.trimlevel); break;
+    case option_id::bs: at.take_value(params.deepcut); break;
+    case option_id::rb:
+      flags.rb = 1;
+      at.take_reeb_values(params);
+      break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+command_line_notes read_command_line(const std::vector<std::string>& args, run_flags& flags,
+                                     run_params& params, run_state& state) {
+  command_line_notes notes;
+  argument_cursor at{args, notes};
+  for (; at.i <= args.size(); ++at.i) {
+    const std::string token = fetch(args, at.i, token_width);
     if (token[0] != '-') {
-      state.pdbname = args[i - 1];  // exactly as typed, whatever its length
+      state.pdbname = args[at.i - 1];  // exactly as typed, whatever its length
       continue;
     }
     const option_name* option = look_up(token);
     if (option == nullptr) {  // passed over, with a warning
-      notes.unknown_options.push_back(args[i - 1]);
+      notes.unknown_options.push_back(args[at.i - 1]);
       continue;
     }
-    switch (option->id) {
-      case option_id::re: take_value(params.gridsize); break;
-      case option_id::mt: take_value(params.maxtime); break;
-      case option_id::f: flags.f = 1; break;
-      case option_id::rm:
-        flags.rm = 1;
-        flags.writemap = 0;
-        if (++i > n) {
-          fault(args[i - 2] + " needs a map file name; it is the last argument");
-        } else {
-          state.mapfile = args[i - 1];
-          if (trim_blanks(state.mapfile).empty())
-            fault(args[i - 2] + " needs a map file name; got \"" + state.mapfile + "\"");
-        }
-        break;
-      case option_id::cg:
-        flags.cg = 1;
-        params.gridsize = 3.0f;
-        break;
-      case option_id::ca: flags.ca = 1; break;
-      case option_id::ha: flags.ha = 1; break;
-      case option_id::hn: flags.hn = 1; break;
-      case option_id::sl: flags.sl = 1; break;
-      case option_id::mb:
-        flags.mb = 1;
-        take_value(params.maxbfactor);
-        break;
-      case option_id::rc: flags.rc = 1; break;
-      case option_id::rv: flags.rv = 1; break;
-      case option_id::ru:
-        flags.ru = 1;
-        take_value(params.atomradius);
-        break;
-      case option_id::cd: take_value(params.channel_cutoff); break;
-      case option_id::st: take_value(params.stepsize); break;
-      case option_id::pc: take_value(params.pocketcountcut); break;
-      case option_id::mf: take_value(params.clustcountcut); break;
-      case option_id::s: flags.multiscale = 0; break;
-      case option_id::nm: flags.writemap = 0; break;
-      case option_id::cl: flags.cl = 1; break;
-      case option_id::cm: flags.cm = 1; break;
-      case option_id::vb: take_value(flags.vb); break;
-      case option_id::nc: flags.nc = 1; break;
-      case option_id::ex: flags.ex = 1; break;
-      case option_id::ho: flags.ho = 1; break;
-      case option_id::p1: flags.p1 = 1; break;
-      case option_id::ar: flags.ar = 1; break;
-      case option_id::ra: take_value(params.clusternum); break;
-      case option_id::rt: take_value(params.trimlevel); break;
-      case option_id::zm: flags.zm = 1; break;
-      case option_id::ns: flags.ns = 1; break;
-      case option_id::h: flags.h = 1; break;
-      case option_id::bs: take_value(params.deepcut); break;
-      case option_id::nn: flags.nn = 1; break;
-      case option_id::rb:
-        // -rb [direction [cutoff]]: each is taken only when the next argument
-        // is a number; otherwise that argument is read as an option or the
-        // input name, and all directions and the 3D radius are used.
-        flags.rb = 1;
-        if (i == n) break;  // the last argument: both keep their values
-        params.reebdir = 4;
-        params.reebcutoff = 0.0f;
-        if (!is_number_text(args[i])) break;
-        take_value(params.reebdir);
-        if (i < n && is_number_text(args[i])) take_value(params.reebcutoff);
-        break;
-    }
+    if (!set_switch(option->id, flags, params)) take_option_value(option->id, at, flags, params, state);
   }
   return notes;
 }

@@ -20,17 +20,17 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
 #include "distmap/nearest_atom_copy.hpp"
-#include "distmap/zoom_search.hpp"
 #include "driver/command_line.hpp"
-#include "driver/expanded_file.hpp"
-#include "driver/grid_point_file.hpp"
-#include "driver/nearest_channel_file.hpp"
 #include "driver/output_names.hpp"
 #include "driver/settings_check.hpp"
+#include "endfiles/expanded_file.hpp"
+#include "endfiles/grid_point_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
 #include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/structure_report.hpp"
 #include "reeb/reeb_stage.hpp"
+#include "zoom/zoom_search.hpp"
 
 namespace porvane {
 
@@ -165,23 +165,27 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     return flags.rm == 1 ? nearest_atom_copy(flags, celli, run.atoms, run.gridi, state.gridmax, g)
                          : run.gridi.iatom[run.gridi.index(g[0], g[1], g[2])];
   };
-  analyze_channels(flags, params, celli, run.gridi, run.atoms.pdbdata, run.atoms.count.natoms,
-                   params.basename, deep_atom, run.channels);
+  const crystal_figures figures = figures_of(celli);
+  analyze_channels(flags, params, celli, figures, run.gridi, run.atoms.pdbdata,
+                   run.atoms.count.natoms, params.basename, deep_atom, run.channels);
 
   // The later stages label the grid again at a cutoff of their own.
   const auto rerun_at = [&](float cutoff) {
-    rerun_cluster_analysis(flags, params, celli, run.gridi, params.basename, cutoff, run.channels);
+    rerun_cluster_analysis(flags, params, celli, figures, run.gridi, params.basename, cutoff,
+                           run.channels);
   };
   const auto rerun_at_channel_cutoff = [&] { rerun_at(params.channel_cutoff); };
   if (flags.rb == 1)
     reeb_graph_stage(params, flags, celli, run.gridi, run.channels.results.maxrad3d,
                      run.reebgraph, rerun_at);
+  const auto header = kept_header(run.header, state.nheader);
   if (flags.cm == 1)
-    write_grid_point_file(params, celli, run.header, run.atoms, run.gridi, state,
+    write_grid_point_file(state.gridname, celli, params.gridsize, header, run.atoms, run.gridi,
                           rerun_at_channel_cutoff);
   if (flags.nc == 1)
-    write_nearest_channel_file(params, flags, celli, run.atoms, run.gridi, state, rerun_at_channel_cutoff);
-  if (flags.ex == 1) write_expanded_file(flags, celli, run.header, run.atoms, state);
+    write_nearest_channel_file(state.ncname, celli, params.gridsize, flags, run.atoms, run.gridi,
+                               rerun_at_channel_cutoff);
+  if (flags.ex == 1) write_expanded_file(state.expandedname, flags, celli, header, run.atoms);
 }
 
 // The diagnostic of a stop: on standard error, or as libccp4's own error

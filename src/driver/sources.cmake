@@ -2,10 +2,6 @@ set(PORVANE_DRIVER_SOURCES
   src/driver/command_line.cpp
   src/driver/help_text.cpp
   src/driver/output_names.cpp
-  src/driver/grid_point_file.cpp
-  src/driver/nearest_channel_search.cpp
-  src/driver/nearest_channel_file.cpp
-  src/driver/expanded_file.cpp
   src/driver/run_sequence.cpp
   src/driver/settings_check.cpp
 )

@@ -1,7 +1,9 @@
 // Reads the header of a PDB file into the crystal record.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,13 @@ namespace porvane {
 
 // Kept header lines: each input line (80 columns) followed by 52 blanks.
 using header_store = std::vector<fixed_text<header_line_width>>;
+
+// The first `nheader` lines of the store, all of them when it holds fewer.
+inline std::span<const fixed_text<header_line_width>> kept_header(const header_store& header,
+                                                                  int32_t nheader) {
+  const std::size_t n = std::min(header.size(), static_cast<std::size_t>(std::max(nheader, 0)));
+  return std::span<const fixed_text<header_line_width>>(header).first(n);
+}
 
 void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
                  int32_t& nheader, run_flags& flags, run_params& params);

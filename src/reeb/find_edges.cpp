@@ -7,11 +7,10 @@
 
 namespace porvane {
 
-void find_edges(const run_params& params, const run_flags& flags, const grid_store& gridi,
-                const int32_t slicepos[2], reeb_graph& reebgraph) {
+void find_edges(const run_flags& flags, const grid_store& gridi, const int32_t slicepos[2],
+                reeb_direction& graph) {
   const int32_t d = slicepos[0], lev = slicepos[1];
   const bool verbose = flags.vb > 1;
-  reeb_direction& graph = reebgraph.along(params.reebdir);
   if (verbose) report().free("Finding edges along level", lev, " along axis number ", d);
 
   const slice_layout lower = slice_layout::of(gridi, d, lev);
@@ -54,9 +53,8 @@ void find_edges(const run_params& params, const run_flags& flags, const grid_sto
   }
 }
 
-void move_node(const run_params& params, const cell_frame& celli, reeb_graph& reebgraph,
-               int32_t k, const int32_t shift[3]) {
-  reeb_node& node = reebgraph.along(params.reebdir).node(k);
+void move_node(const cell_frame& celli, reeb_direction& graph, int32_t k, const int32_t shift[3]) {
+  reeb_node& node = graph.node(k);
   float f[3];
   to_fcoords(celli, node.xyz, f);
   for (int c = 0; c < 3; ++c) f[c] = f[c] + static_cast<float>(shift[c]);

@@ -3,30 +3,12 @@
 #include <vector>
 
 #include "common/report_writer.hpp"
+#include "common/union_find.hpp"
 #include "reeb/slice_geometry.hpp"
 
 namespace porvane {
 
 namespace {
-
-// Union-find over the points of one slice, by local index p·(nq+1) + q.
-struct slice_components {
-  std::vector<int32_t> parent;  // -1: not a member
-
-  int32_t root(int32_t a) {
-    while (parent[a] != a) {
-      parent[a] = parent[parent[a]];
-      a = parent[a];
-    }
-    return a;
-  }
-  void join(int32_t a, int32_t b) {
-    a = root(a);
-    b = root(b);
-    if (a < b) parent[b] = a;
-    else if (b < a) parent[a] = b;
-  }
-};
 
 // Products orthmat[r][c] · f_c(t) of the fractional coordinate of index t on
 // axis c, so that a point's position is summed exactly as matrix_times sums
@@ -49,47 +31,45 @@ struct axis_products {
   }
 };
 
-}  // namespace
-
-void find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
-                  grid_store& gridi, int32_t clusternum, const int32_t slicepos[2],
-                  reeb_graph& reebgraph) {
-  const int32_t d = slicepos[0], lev = slicepos[1];
-  const bool verbose = flags.vb > 1;
-  reeb_direction& graph = reebgraph.along(params.reebdir);
-  if (verbose)
-    report().free("Finding patches (nodes) for cluster ", clusternum, " at level ", lev,
-                  " along axis number ", d);
-
-  const slice_layout s = slice_layout::of(gridi, d, lev);
+// The member points of slice s joined into patches, by local index
+// p·(nq+1) + q; −1 for the points that are not members. Scan order: each
+// member is joined to its members among the four window points already
+// visited, (p-1, q-1..q+1) and (p, q-1).
+union_find join_members(const grid_store& gridi, int32_t clusternum, const slice_layout& s) {
   const int32_t width = s.nq + 1;
-  slice_components uf;
+  union_find uf;
   uf.parent.assign(static_cast<std::size_t>(s.np + 1) * static_cast<std::size_t>(width), -1);
-
-  // Scan order: join each member to its members among the four window points
-  // already visited (p-1, q-1..q+1) and (p, q-1).
   for (int32_t p = 0; p <= s.np; ++p) {
     for (int32_t q = 0; q <= s.nq; ++q) {
       if (!patch_member(gridi.clust[s.at(p, q)], clusternum)) continue;
       const int32_t a = p * width + q;
       uf.parent[a] = a;
-      if (q > 0 && uf.parent[a - 1] >= 0) uf.join(a, a - 1);
+      if (q > 0 && uf.parent[a - 1] >= 0) uf.join_lower(uf.root(a), a - 1);
       if (p > 0) {
         for (int32_t b = a - width - 1; b <= a - width + 1; ++b) {
           const int32_t qb = q + (b - (a - width));
-          if (qb >= 0 && qb <= s.nq && uf.parent[b] >= 0) uf.join(a, b);
+          if (qb >= 0 && qb <= s.nq && uf.parent[b] >= 0) uf.join_lower(uf.root(a), b);
         }
       }
     }
   }
-  if (verbose) report().free("Checking for multiply labeled patches...");
+  return uf;
+}
 
-  // Second scan: node numbers by first point, labels and position sums.
-  const int32_t first = graph.nnodes();
-  std::vector<int32_t> number(uf.parent.size(), 0);
+// The patches of a slice numbered from `first` + 1 in the scan order of
+// their first points: each point's number into gridi.patch (−1 outside
+// every patch), and each patch's position sum (x, y, z, summed in scan
+// order) and point count.
+struct patch_sums {
   std::vector<float> sums;
   std::vector<int32_t> counts;
-  const axis_products products(celli, params.gridsize, gridi.n);
+};
+
+patch_sums number_patches(union_find& uf, int32_t first, const slice_layout& s,
+                          const axis_products& products, grid_store& gridi) {
+  const int32_t width = s.nq + 1;
+  std::vector<int32_t> number(uf.parent.size(), 0);
+  patch_sums out;
   int32_t newcount = first;
   for (int32_t p = 0; p <= s.np; ++p) {
     for (int32_t q = 0; q <= s.nq; ++q) {
@@ -102,31 +82,51 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
       int32_t& label = number[uf.root(a)];
       if (label == 0) {
         label = ++newcount;
-        sums.insert(sums.end(), {0.0f, 0.0f, 0.0f});
-        counts.push_back(0);
+        out.sums.insert(out.sums.end(), {0.0f, 0.0f, 0.0f});
+        out.counts.push_back(0);
       }
       gridi.patch[g] = label;
       int32_t ijk[3] = {0, 0, 0};
       float xyz[3];
       s.point(p, q, ijk);
       products.position(ijk, xyz);
-      float* sum = &sums[3 * static_cast<std::size_t>(label - first - 1)];
+      float* sum = &out.sums[3 * static_cast<std::size_t>(label - first - 1)];
       for (int c = 0; c < 3; ++c) sum[c] = sum[c] + xyz[c];
-      ++counts[static_cast<std::size_t>(label - first - 1)];
+      ++out.counts[static_cast<std::size_t>(label - first - 1)];
     }
   }
+  return out;
+}
+
+}  // namespace
+
+void find_patches(const run_params& params, const cell_frame& celli, const run_flags& flags,
+                  grid_store& gridi, int32_t clusternum, const int32_t slicepos[2],
+                  reeb_direction& graph) {
+  const int32_t d = slicepos[0], lev = slicepos[1];
+  const bool verbose = flags.vb > 1;
+  if (verbose)
+    report().free("Finding patches (nodes) for cluster ", clusternum, " at level ", lev,
+                  " along axis number ", d);
+
+  const slice_layout s = slice_layout::of(gridi, d, lev);
+  union_find uf = join_members(gridi, clusternum, s);
+  if (verbose) report().free("Checking for multiply labeled patches...");
+
+  const int32_t first = graph.nnodes();
+  const axis_products products(celli, params.gridsize, gridi.n);
+  const patch_sums patches = number_patches(uf, first, s, products, gridi);
   if (verbose) report().free("Averaging patch coordinates...");
 
-  for (int32_t k = first + 1; k <= newcount; ++k) {
-    const std::size_t m = static_cast<std::size_t>(k - first - 1);
+  for (std::size_t m = 0; m < patches.counts.size(); ++m) {
     reeb_node node;
-    node.id = k;
-    for (int c = 0; c < 3; ++c) node.xyz[c] = sums[3 * m + c] / static_cast<float>(counts[m]);
+    node.id = first + 1 + static_cast<int32_t>(m);
+    for (int c = 0; c < 3; ++c) node.xyz[c] = patches.sums[3 * m + c] / static_cast<float>(patches.counts[m]);
     node.level = static_cast<float>(lev);
-    node.npoints = counts[m];
+    node.npoints = patches.counts[m];
     graph.nodes.push_back(node);
     if (verbose)
-      report().free("Patch:", k, "Average patch coordinates: ", node.xyz[0], node.xyz[1],
+      report().free("Patch:", node.id, "Average patch coordinates: ", node.xyz[0], node.xyz[1],
                     node.xyz[2], "Base,level ", node.id, node.level);
   }
   if (verbose)
@@ -134,14 +134,12 @@ void find_patches(const run_params& params, const cell_frame& celli, const run_f
                   lev);
 }
 
-void find_straddling_patches(const run_params& params, const cell_frame& celli,
-                             const grid_store& gridi, const reeb_graph& reebgraph,
-                             const int32_t slicepos[2], std::vector<reeb_node>& images,
-                             int32_t& count) {
+void find_straddling_patches(const cell_frame& celli, const grid_store& gridi,
+                             const reeb_direction& graph, const int32_t slicepos[2],
+                             std::vector<reeb_node>& images, int32_t& count) {
   const slice_layout s = slice_layout::of(gridi, slicepos[0], slicepos[1]);
   const int32_t d = slicepos[0];
   const int axis_p = d == 1 ? 1 : 0, axis_q = d == 3 ? 1 : 2;  // cell axes of p and q
-  const reeb_direction& graph = reebgraph.along(params.reebdir);
   images.clear();
   // The point (p, q) on a face line and the side it looks across: the
   // neighbour one step beyond the face along in-plane axis `along` (0: p).

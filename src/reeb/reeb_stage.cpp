@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/formatted_output.hpp"
+#include "common/nearest_int.hpp"
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
@@ -13,8 +14,6 @@
 namespace porvane {
 
 namespace {
-
-int32_t nearest_int(float t) { return static_cast<int32_t>(std::lround(t)); }
 
 // A graph whose nodes the cell frame cannot place (a scale matrix far from
 // the cell's gives positions that are not finite, or a centre billions of
@@ -31,9 +30,8 @@ bool shiftable(float t) { return std::isfinite(t) && std::fabs(t) < 2147483648.0
 // Sums the node positions in node order and moves every node by the whole
 // cells that bring the mean into the cell. A graph without nodes stays
 // where it is and shows a centre of 0 and no shift.
-void centre_graph(run_params& params, const run_flags& flags, const cell_frame& celli,
-                  reeb_graph& reebgraph) {
-  const reeb_direction& graph = reebgraph.along(params.reebdir);
+void centre_graph(int32_t d, const run_flags& flags, const cell_frame& celli,
+                  reeb_direction& graph) {
   float t[3] = {0.0f, 0.0f, 0.0f};
   int32_t shift[3] = {0, 0, 0};
   if (graph.nnodes() > 0) {
@@ -43,7 +41,7 @@ void centre_graph(run_params& params, const run_flags& flags, const cell_frame& 
     for (int c = 0; c < 3; ++c) mean[c] = sum[c] / static_cast<float>(graph.nnodes());
     to_fcoords(celli, mean, t);
     if (!shiftable(t[0]) || !shiftable(t[1]) || !shiftable(t[2]))
-      unplaceable_graph(params.reebdir,
+      unplaceable_graph(d,
                         "its nodes cannot be moved into the cell by whole cells (their fractional "
                         "centre is not a number or lies 2^31 cells or more away)");
     for (int c = 0; c < 3; ++c) shift[c] = centring_shift(t[c]);
@@ -53,10 +51,10 @@ void centre_graph(run_params& params, const run_flags& flags, const cell_frame& 
                   nearest_int(t[0]), nearest_int(t[1]), nearest_int(t[2]));
     report().free("Translating by ", shift[0], shift[1], shift[2]);
   }
-  for (int32_t k = 1; k <= graph.nnodes(); ++k) move_node(params, celli, reebgraph, k, shift);
+  for (int32_t k = 1; k <= graph.nnodes(); ++k) move_node(celli, graph, k, shift);
   for (const reeb_node& node : graph.nodes)
     if (!std::isfinite(node.xyz[0]) || !std::isfinite(node.xyz[1]) || !std::isfinite(node.xyz[2]))
-      unplaceable_graph(params.reebdir, "its node positions are not finite numbers");
+      unplaceable_graph(d, "its node positions are not finite numbers");
 }
 
 // A position in the f8.2 field of the script, or written whole with its two
@@ -139,7 +137,6 @@ void reeb_graph_stage(run_params& params, const run_flags& flags, const cell_fra
   rerun_cluster_analysis(params.reebcutoff);
 
   for (int32_t d = first; d <= last; ++d) {
-    params.reebdir = d;
     report().free(" Calculating reeb graph along direction ", d,
                   " from largest cluster from distance map contoured at ", params.reebcutoff);
     reeb_direction& graph = reebgraph.along(d);
@@ -147,14 +144,14 @@ void reeb_graph_stage(run_params& params, const run_flags& flags, const cell_fra
     graph.nodes.clear();
     for (int32_t lev = 0; lev <= top_level; ++lev) {
       const int32_t slicepos[2] = {d, lev};
-      find_patches(params, celli, flags, gridi, params.clusternum, slicepos, reebgraph);
+      find_patches(params, celli, flags, gridi, params.clusternum, slicepos, graph);
     }
     graph.edges.clear();
     for (int32_t lev = 0; lev < top_level; ++lev) {
       const int32_t slicepos[2] = {d, lev};
-      find_edges(params, flags, gridi, slicepos, reebgraph);
+      find_edges(flags, gridi, slicepos, graph);
     }
-    centre_graph(params, flags, celli, reebgraph);
+    centre_graph(d, flags, celli, graph);
     report().line(
         "('    The channel structure of cluster ',I3,' can be represented by ',I3,' nodes and ',I4,' edges.')",
         params.clusternum, graph.nnodes(), graph.nedges());

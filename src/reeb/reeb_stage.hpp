@@ -19,10 +19,10 @@ namespace porvane {
 // at which the channels are 3D), calls rerun_cluster_analysis with it (it
 // labels gridi.clust at that cutoff and prints its table rows), then builds,
 // centres, reports, trims and writes the graph of params.clusternum for each
-// direction. params.reebdir (1, 2, 3 or 4 = all) ends as the last direction
-// built; the graphs stay in reebgraph. A graph whose positions the cell
-// frame cannot give as finite numbers, or whose centre lies 2^31 cells or
-// more away, stops the run (status 1) before its direction is written.
+// direction that params.reebdir names (1, 2, 3 or 4 = all; it stays as it
+// is). The graphs stay in reebgraph. A graph whose positions the cell frame
+// cannot give as finite numbers, or whose centre lies 2^31 cells or more
+// away, stops the run (status 1) before its direction is written.
 // Positions too wide for the f8.2 fields of the script are written whole.
 void reeb_graph_stage(run_params& params, const run_flags& flags, const cell_frame& celli,
                       grid_store& gridi, float maxrad3d, reeb_graph& reebgraph,

@@ -50,7 +50,7 @@ TEST(PorosityScan, LinesPorosityAndDeepestPoint) {
     run_flags flags;
     flags.vb = 1;
     channel_context fast;
-    const std::string fast_text = testing::captured_report([&] { porosity_scan(flags, celli, g, fast); });
+    const std::string fast_text = testing::captured_report([&] { porosity_scan(flags, celli.solvent, g, fast); });
     EXPECT_EQ(fast.results.porosity, c.porosity) << c.what;
     const int32_t* d = fast.results.deepgrid;
     EXPECT_EQ(std::vector<int32_t>(d, d + 3), std::vector<int32_t>(c.deepest.begin(), c.deepest.end())) << c.what;
@@ -133,7 +133,7 @@ TEST(SummaryReport, RangesChannelAtomsAndDirection) {
   run_flags flags;
   flags.vb = 1;
   run_params params;
-  const std::string text = testing::captured_report([&] { summary_report(flags, params, celli, atoms, 3, 2, chan); });
+  const std::string text = testing::captured_report([&] { summary_report(flags, params, celli, figures_of(celli), atoms, 3, 2, chan); });
   EXPECT_EQ(chan.results.tortmin, 1.25f);
   EXPECT_EQ(chan.results.tortmax, 1.75f);
   EXPECT_EQ(chan.results.wvmin, 1.5f);
@@ -145,7 +145,7 @@ TEST(SummaryReport, RangesChannelAtomsAndDirection) {
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
   // An atom index that names no atom: blanks and zeros, no atom of the store.
   channel_context none;
-  const std::string blank = testing::captured_report([&] { summary_report(flags, params, celli, atoms, 0, 0, none); });
+  const std::string blank = testing::captured_report([&] { summary_report(flags, params, celli, figures_of(celli), atoms, 0, 0, none); });
   EXPECT_NE(blank.find("    to                             :        0     (radius=  0.00)\n"), std::string::npos) << blank;
   EXPECT_NE(blank.find("     Min | max tortuosity            : ****** |   0.00\n"), std::string::npos);
 }

@@ -9,10 +9,10 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/distmap_test_support.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "driver/expanded_file.hpp"
-#include "driver/grid_point_file.hpp"
-#include "driver/nearest_channel_file.hpp"
-#include "driver/nearest_channel_search.hpp"
+#include "endfiles/expanded_file.hpp"
+#include "endfiles/grid_point_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 #include "support/loaded_structure.hpp"
 #include "support/report_cases.hpp"
 
@@ -93,9 +93,10 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
   run.state.nheader = 1;
   const auto no_channel = [&] { std::fill(run.gridi.clust.begin(), run.gridi.clust.end(), -1); };
   testing::captured_report([&] {
-    write_grid_point_file(run.params, *run.celli, run.header, run.atoms, run.gridi, run.state, no_channel);
-    write_nearest_channel_file(run.params, run.flags, *run.celli, run.atoms, run.gridi, run.state, no_channel);
-    write_expanded_file(run.flags, *run.celli, run.header, run.atoms, run.state);
+    const auto header = kept_header(run.header, run.state.nheader);
+    write_grid_point_file(run.state.gridname, *run.celli, run.params.gridsize, header, run.atoms, run.gridi, no_channel);
+    write_nearest_channel_file(run.state.ncname, *run.celli, run.params.gridsize, run.flags, run.atoms, run.gridi, no_channel);
+    write_expanded_file(run.state.expandedname, run.flags, *run.celli, header, run.atoms);
   });
   const auto file = [](const std::string& name) { return testing::lines_of(testing::read_file(name)); };
   const auto grid_lines = file(run.state.gridname);
@@ -108,7 +109,8 @@ TEST(CoordinateFiles, NoCrystLineNoChannelNoAtoms) {
   grid_store gridi = run.gridi;
   run.state.gridname = (dir / "none_grid.pdb").string();
   testing::captured_report(
-      [&] { write_grid_point_file(run.params, *run.celli, run.header, atom_store{}, gridi, run.state, {}); });
+      [&] { write_grid_point_file(run.state.gridname, *run.celli, run.params.gridsize,
+                                    kept_header(run.header, run.state.nheader), atom_store{}, gridi, {}); });
   EXPECT_EQ(file(run.state.gridname)[1].substr(0, 30), "          0  O   HOH Z   0    ");  // blanks, no zero bytes
   fs::remove_all(dir);
 }

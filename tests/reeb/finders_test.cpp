@@ -28,11 +28,20 @@ std::string build_direction(Patches patches, Edges edges, run_params params, con
   });
 }
 
+// The finders on the record of the slice's direction.
+void fast_patches(const run_params& params, const cell_frame& frame, const run_flags& flags, grid_store& g,
+                  int32_t clusternum, const int32_t sp[2], reeb_graph& rg) {
+  find_patches(params, frame, flags, g, clusternum, sp, rg.along(sp[0]));
+}
+void fast_edges(const run_params&, const run_flags& flags, const grid_store& g, const int32_t sp[2], reeb_graph& rg) {
+  find_edges(flags, g, sp, rg.along(sp[0]));
+}
+
 // Direction d of g built by the finders.
 reeb_direction build(const run_params& params, const run_flags& flags, const cell_frame& frame, grid_store g,
                      int32_t d) {
   reeb_graph rg;
-  build_direction(find_patches, find_edges, params, flags, frame, g, d, rg);
+  build_direction(fast_patches, fast_edges, params, flags, frame, g, d, rg);
   return rg.along(d);
 }
 
@@ -54,7 +63,7 @@ TEST(ReebFinders, DrawnSlices) {
     flags.vb = 1;
     grid_store fast = g;
     reeb_graph rg;
-    EXPECT_EQ(build_direction(find_patches, find_edges, params, flags, frame, fast, 3, rg), "") << row[0];
+    EXPECT_EQ(build_direction(fast_patches, fast_edges, params, flags, frame, fast, 3, rg), "") << row[0];
     int32_t first = 0;  // nodes of slice 0
     for (const reeb_node& n : rg.along(3).nodes) first += n.level == 0.0f;
     std::string patches, edges;
@@ -127,13 +136,13 @@ TEST(ReebFinders, StraddlingPatchesGiveImagesAcrossTheFaces) {
   params.reebdir = 1;
   reeb_graph rg;
   const int32_t slicepos[2] = {1, 2};
-  testing::captured_report([&] { find_patches(params, frame, run_flags{}, g, 1, slicepos, rg); });
+  testing::captured_report([&] { find_patches(params, frame, run_flags{}, g, 1, slicepos, rg.along(1)); });
   const reeb_direction& graph = rg.along(1);
   // In scan order of (p, q) = (j, k): 1 (0..1, 1), 2 (3, 0), 3 (3, 5..6), 4 (5..6, 1).
   ASSERT_EQ(graph.nnodes(), 4);
   std::vector<reeb_node> images;
   int32_t count = -1;
-  find_straddling_patches(params, frame, g, rg, slicepos, images, count);
+  find_straddling_patches(frame, g, rg.along(1), slicepos, images, count);
   // p = 0 line: node 1 sees node 4 across (p = -1 -> 5): image of 4 at -b.
   // p = n line: node 4 sees node 1 across (p = 7 -> 1): image of 1 at +b.
   // q = 0 line: node 2 sees node 3 across (q = -1 -> 5): image of 3 at -c.

@@ -7,6 +7,7 @@
 
 #include "common/cell_frame.hpp"
 #include "common/grid_store.hpp"
+#include "distmap/bucket_grid.hpp"
 
 namespace porvane {
 
@@ -25,7 +26,7 @@ struct image_offsets {
 // sqrt((dx² + dy²) + dz²), with the image position rounded first.
 float image_distance(const float p[3], const float offset[3], const float c[3]);
 
-// The channel points (clust ≠ −1) of a labelled grid, binned in space.
+// The channel points (clust ≠ −1) of a labelled grid, in buckets in space.
 // nearest() gives the same point as measuring every channel point in the
 // order i, j, k by the least distance over its 27 images and keeping a
 // strictly smaller distance: the least distance, of equal ones the point
@@ -45,19 +46,15 @@ class channel_point_index {
 
  private:
   struct point {
-    float p[3];       // grid position (Å)
+    float x[3];       // grid position (Å)
     uint32_t order;   // place in the order i, j, k of the whole grid
     int32_t clust;    // cluster number
   };
-  int32_t bin_coord(float v, int c) const;
 
   image_offsets images_;
-  std::vector<point> points_;    // in bin order
-  std::vector<uint32_t> start_;  // bin b holds points_[start_[b] .. start_[b + 1])
-  float origin_[3] = {0, 0, 0};
+  std::vector<point> points_;    // in bucket order
+  bucket_grid buckets_;          // over the box of the points
   float lo_[3] = {0, 0, 0}, hi_[3] = {0, 0, 0};  // box of the points
-  float bin_ = 1.0f;
-  int32_t nbin_[3] = {1, 1, 1};
   float extent_ = 0.0f;          // largest coordinate magnitude of the points
 };
 

@@ -1,6 +1,4 @@
-#include "driver/grid_point_file.hpp"
-
-#include <algorithm>
+#include "endfiles/grid_point_file.hpp"
 
 #include "common/output_file.hpp"
 #include "common/coordinate_record.hpp"
@@ -10,25 +8,24 @@
 namespace porvane {
 namespace {
 
-void write_cryst1(output_file& file, const crystal_record& celli) {
-  file.line("('CRYST1',3f9.3,3f7.2,x,a10)", celli.cell[0], celli.cell[1], celli.cell[2],
-            celli.cell[3], celli.cell[4], celli.cell[5], "P 1   ");
+void write_cryst1(output_file& file, const cell_frame& frame) {
+  file.line("('CRYST1',3f9.3,3f7.2,x,a10)", frame.cell[0], frame.cell[1], frame.cell[2],
+            frame.cell[3], frame.cell[4], frame.cell[5], "P 1   ");
 }
 
 }  // namespace
 
-void write_grid_point_file(const run_params& params, const crystal_record& celli,
-                           const header_store& header, const atom_store& atoms,
-                           const grid_store& gridi, const run_state& state,
+void write_grid_point_file(const std::string& name, const cell_frame& frame, float gridsize,
+                           std::span<const fixed_text<header_line_width>> header,
+                           const atom_store& atoms, const grid_store& gridi,
                            const std::function<void()>& rerun_cluster_analysis) {
   report().free("Writing each channel gridpoint...");
   if (rerun_cluster_analysis) rerun_cluster_analysis();
-  output_file file(state.gridname);
-  const std::size_t nheader = std::min(header.size(), static_cast<std::size_t>(std::max(state.nheader, 0)));
-  for (std::size_t h = 0; h < nheader; ++h) {
-    if (header[h].view().substr(0, 5) == "CRYST") write_cryst1(file, celli);
+  output_file file(name);
+  for (const fixed_text<header_line_width>& line : header) {
+    if (line.view().substr(0, 5) == "CRYST") write_cryst1(file, frame);
   }
-  write_cryst1(file, celli);
+  write_cryst1(file, frame);
 
   // Record name, serial number, alternate location and residue number of
   // the first atom record on every line (a store without atoms, as after a
@@ -45,7 +42,7 @@ void write_grid_point_file(const run_params& params, const crystal_record& celli
   f.resname = "HOH";
   f.chain = "Z";
   f.resseq = first.resseq;
-  const grid_axes axes(celli, params.gridsize, gridi.n);
+  const grid_axes axes(frame, gridsize, gridi.n);
   for (int32_t i = 0; i <= gridi.n[0]; ++i) {
     for (int32_t j = 0; j <= gridi.n[1]; ++j) {
       for (int32_t k = 0; k <= gridi.n[2]; ++k) {

@@ -1,21 +1,21 @@
-#include "driver/nearest_channel_file.hpp"
+#include "endfiles/nearest_channel_file.hpp"
 
 #include <algorithm>
 
 #include "common/output_file.hpp"
 #include "common/report_writer.hpp"
-#include "distmap/distance_map.hpp"
-#include "driver/nearest_channel_search.hpp"
+#include "distmap/atom_copies.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 
 namespace porvane {
 
-void write_nearest_channel_file(const run_params& params, const run_flags& flags, const crystal_record& celli,
-                                atom_store& atoms, const grid_store& gridi, const run_state& state,
+void write_nearest_channel_file(const std::string& name, const cell_frame& frame, float gridsize,
+                                const run_flags& flags, atom_store& atoms, const grid_store& gridi,
                                 const std::function<void()>& rerun_cluster_analysis) {
   report().free(" Writing atoms with B-factor field containing atom depth, or distance to nearest channel...");
-  output_file file(state.ncname);
+  output_file file(name);
   if (rerun_cluster_analysis) rerun_cluster_analysis();
-  const channel_point_index channels(celli, params.gridsize, gridi);
+  const channel_point_index channels(frame, gridsize, gridi);
   // With -cg the residue pseudo-atoms have taken the first slots: the file
   // holds them, as the map and -ex use them, not a mix of pseudo-atoms and
   // the atoms left in the slots after them.

@@ -1,4 +1,4 @@
-#include "driver/nearest_channel_search.hpp"
+#include "endfiles/nearest_channel_search.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -43,7 +43,7 @@ channel_point_index::channel_point_index(const cell_frame& frame, float gridsize
         const int32_t clust = gridi.clust[gridi.index(i, j, k)];
         if (clust == -1) continue;
         point pt;
-        axes.position(i, j, k, pt.p);
+        axes.position(i, j, k, pt.x);
         pt.order = order;
         pt.clust = clust;
         found.push_back(pt);
@@ -58,9 +58,9 @@ channel_point_index::channel_point_index(const cell_frame& frame, float gridsize
   }
   for (const point& pt : found) {
     for (int c = 0; c < 3; ++c) {
-      if (!std::isfinite(pt.p[c])) continue;
-      lo_[c] = std::min(lo_[c], pt.p[c]);
-      hi_[c] = std::max(hi_[c], pt.p[c]);
+      if (!std::isfinite(pt.x[c])) continue;
+      lo_[c] = std::min(lo_[c], pt.x[c]);
+      hi_[c] = std::max(hi_[c], pt.x[c]);
     }
   }
   double volume = 1.0;
@@ -69,38 +69,11 @@ channel_point_index::channel_point_index(const cell_frame& frame, float gridsize
     extent_ = std::max({extent_, std::fabs(lo_[c]), std::fabs(hi_[c])});
     volume *= std::max(static_cast<double>(hi_[c] - lo_[c]), 1.0);
   }
-  double b = std::max(1.0, std::cbrt(volume * points_per_bin / static_cast<double>(found.size())));
-  for (;;) {
-    double total = 1.0;
-    for (int c = 0; c < 3; ++c) total *= std::floor((hi_[c] - lo_[c]) / b) + 1.0;
-    if (total <= max_bins) break;
-    b *= 1.25;
-  }
-  bin_ = static_cast<float>(b);
-  for (int c = 0; c < 3; ++c) {
-    origin_[c] = lo_[c];
-    nbin_[c] = static_cast<int32_t>(std::floor((hi_[c] - lo_[c]) / bin_)) + 1;
-  }
-  auto bin_of = [this](const point& pt) {
-    return static_cast<std::size_t>(bin_coord(pt.p[0], 0)) +
-           static_cast<std::size_t>(nbin_[0]) *
-               (static_cast<std::size_t>(bin_coord(pt.p[1], 1)) +
-                static_cast<std::size_t>(nbin_[1]) * static_cast<std::size_t>(bin_coord(pt.p[2], 2)));
-  };
-  const std::size_t nb = static_cast<std::size_t>(nbin_[0]) * nbin_[1] * nbin_[2];
-  start_.assign(nb + 1, 0);
-  for (const point& pt : found) ++start_[bin_of(pt) + 1];
-  for (std::size_t q = 0; q < nb; ++q) start_[q + 1] += start_[q];
-  points_.resize(found.size());
-  std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-  for (const point& pt : found) points_[fill[bin_of(pt)]++] = pt;
-}
-
-int32_t channel_point_index::bin_coord(float v, int c) const {
-  const float t = std::floor((v - origin_[c]) / bin_);
-  if (!(t >= 0.0f)) return 0;
-  if (t >= static_cast<float>(nbin_[c] - 1)) return nbin_[c] - 1;
-  return static_cast<int32_t>(t);
+  const double edge = std::max(1.0, std::cbrt(volume * points_per_bin / static_cast<double>(found.size())));
+  buckets_.cover(lo_, hi_, edge, max_bins, 0);
+  buckets_.fill(points_, 0, [&](auto&& take) {
+    for (const point& pt : found) take(pt);
+  });
 }
 
 void channel_point_index::nearest(const float c[3], float& dist, int32_t& clust) const {
@@ -124,23 +97,24 @@ void channel_point_index::nearest(const float c[3], float& dist, int32_t& clust)
   }
   std::sort(shifts, shifts + 27);
 
-  const int32_t kmax = std::max({nbin_[0], nbin_[1], nbin_[2]});
+  const int32_t* nbin = buckets_.nbin;
+  const int32_t kmax = std::max({nbin[0], nbin[1], nbin[2]});
   for (const auto& [lower, s] : shifts) {
     if (lower > best + margin(best)) break;
     const float* off = images_.offset[s];
     int32_t b[3];
-    for (int q = 0; q < 3; ++q) b[q] = bin_coord(query[s][q], q);
+    for (int q = 0; q < 3; ++q) b[q] = buckets_.coord(query[s][q], q);
     // Rings of bins around the bin of the query brought into the points'
     // box: a point in ring k lies at least (k − 1) bins from that place, and
     // the query lies `lower` beyond it across the box's faces, so the point
     // is at least sqrt(((k − 1) bins)² + lower²) from the query.
     for (int32_t k = 0; k <= kmax; ++k) {
-      const float across = std::max(0.0f, static_cast<float>(k - 1) * bin_);
+      const float across = std::max(0.0f, static_cast<float>(k - 1) * buckets_.bin);
       if (std::sqrt(across * across + lower * lower) > best + margin(best)) break;
-      for_each_ring_bin(b, k, nbin_, [&](std::size_t bin) {
-        for (uint32_t t = start_[bin]; t < start_[bin + 1]; ++t) {
+      for_each_ring_bin(b, k, nbin, [&](std::size_t bin) {
+        for (uint32_t t = buckets_.start[bin]; t < buckets_.start[bin + 1]; ++t) {
           const point& pt = points_[t];
-          const float d = image_distance(pt.p, off, c);
+          const float d = image_distance(pt.x, off, c);
           if (d < best || (d == best && static_cast<int64_t>(pt.order) < best_order)) {
             best = d;
             best_order = pt.order;

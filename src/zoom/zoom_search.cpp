@@ -3,7 +3,7 @@
 // side, kept in a store of its own keyed by the wrapped indices, so that no
 // grid count limits the search. A box point keeps the atom and operators
 // of the last copy that reached it in any pass, as one grid store would.
-#include "distmap/zoom_search.hpp"
+#include "zoom/zoom_search.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +20,6 @@
 namespace porvane {
 namespace {
 
-constexpr float no_atom_distance = 10000.0f;  // distance before any copy is applied
 // Points of the whole-cell grid of the first pass: as many as a map may have.
 constexpr int64_t max_first_points = int64_t{maxgrid + 1} * (maxgrid + 1) * (maxgrid + 1);
 
@@ -86,6 +85,86 @@ std::vector<axis_index> box_axis(int32_t lo, int32_t hi, int32_t n) {
   return out;
 }
 
+// The box of the points' positions, and the margin of the bounds over it:
+// far beyond what single precision loses at distances and positions of
+// that size.
+struct points_box {
+  float lo[3], hi[3];
+  float extent = 0.0f;  // largest coordinate magnitude of the box
+  float margin(float d) const { return 1.0e-3f + 1.0e-5f * (std::fabs(d) + extent); }
+};
+
+points_box box_of(const std::vector<box_point*>& points) {
+  points_box box;
+  for (int c = 0; c < 3; ++c) {
+    box.lo[c] = std::numeric_limits<float>::max();
+    box.hi[c] = -std::numeric_limits<float>::max();
+  }
+  for (const box_point* p : points) {
+    for (int c = 0; c < 3; ++c) {
+      box.lo[c] = std::min(box.lo[c], p->rec.xyz[c]);
+      box.hi[c] = std::max(box.hi[c], p->rec.xyz[c]);
+    }
+  }
+  for (int c = 0; c < 3; ++c) box.extent = std::max({box.extent, std::fabs(box.lo[c]), std::fabs(box.hi[c])});
+  return box;
+}
+
+// The copies that can win a point of the box, as (lower bound, copy) in
+// order of the bound: the lower bound of each copy over the box (direct
+// position and every image it takes there) and an upper bound that holds at
+// every point (from the direct position, and from the image when one shift
+// holds on the box); a copy whose lower bound exceeds the least upper bound
+// is left out. The image shifts a copy can take over the points, per axis:
+// the shift never decreases with the index and changes by one step at a
+// time, so every shift between those at the axis's least and greatest index.
+std::vector<std::pair<float, uint32_t>> copies_in_reach(const crystal_record& celli,
+                                                        const std::vector<atom_copy>& copies,
+                                                        const int32_t n[3],
+                                                        const std::vector<int32_t> axis[3],
+                                                        const points_box& box) {
+  int32_t least[3], greatest[3];
+  for (int c = 0; c < 3; ++c) {
+    least[c] = *std::min_element(axis[c].begin(), axis[c].end());
+    greatest[c] = *std::max_element(axis[c].begin(), axis[c].end());
+  }
+  std::vector<int32_t> shifts[3];
+  std::vector<std::pair<float, uint32_t>> order(copies.size());
+  float bound = no_atom_distance;
+  for (std::size_t ci = 0; ci < copies.size(); ++ci) {
+    const atom_copy& cp = copies[ci];
+    for (int c = 0; c < 3; ++c) {
+      shifts[c].clear();
+      const int32_t from = image_shift(cp.f[c], least[c], n[c]);
+      const int32_t to = image_shift(cp.f[c], greatest[c], n[c]);
+      for (int32_t h = std::min(from, to); h <= std::max(from, to); ++h) shifts[c].push_back(h);
+    }
+    float ub = farthest_in_box(cp.x, box.lo, box.hi) - cp.r;
+    float lb = nearest_in_box(cp.x, box.lo, box.hi) - cp.r;
+    const bool one_shift = shifts[0].size() == 1 && shifts[1].size() == 1 && shifts[2].size() == 1;
+    for (int32_t ha : shifts[0]) {
+      for (int32_t hb : shifts[1]) {
+        for (int32_t hc : shifts[2]) {
+          if (ha == 0 && hb == 0 && hc == 0) continue;
+          const int32_t h[3] = {ha, hb, hc};
+          float xi[3];
+          image_position(celli, cp.f, h, xi);
+          lb = std::min(lb, nearest_in_box(xi, box.lo, box.hi) - cp.r);
+          if (one_shift) ub = std::min(ub, farthest_in_box(xi, box.lo, box.hi) - cp.r);
+        }
+      }
+    }
+    if (std::isnan(lb)) lb = -std::numeric_limits<float>::infinity();
+    order[ci] = {lb, static_cast<uint32_t>(ci)};
+    if (ub < bound) bound = ub;
+  }
+  const float limit = bound + box.margin(bound);
+  order.erase(std::remove_if(order.begin(), order.end(), [limit](const auto& o) { return o.first > limit; }),
+              order.end());
+  std::sort(order.begin(), order.end());
+  return order;
+}
+
 // The copies applied to the points of a box. Measured one after the other
 // with the strict test, they leave at each point the least distance and, of
 // equal ones, the first measured (the direct position of a copy before its
@@ -100,77 +179,14 @@ void apply_copies_to_points(const crystal_record& celli, const std::vector<atom_
                             const int32_t n[3], const std::vector<int32_t> axis[3],
                             const std::vector<box_point*>& points) {
   if (points.empty() || copies.empty()) return;
-  float blo[3], bhi[3];
-  for (int c = 0; c < 3; ++c) {
-    blo[c] = std::numeric_limits<float>::max();
-    bhi[c] = -std::numeric_limits<float>::max();
-  }
-  for (const box_point* p : points) {
-    for (int c = 0; c < 3; ++c) {
-      blo[c] = std::min(blo[c], p->rec.xyz[c]);
-      bhi[c] = std::max(bhi[c], p->rec.xyz[c]);
-    }
-  }
-  float extent = 0.0f;
-  for (int c = 0; c < 3; ++c) extent = std::max({extent, std::fabs(blo[c]), std::fabs(bhi[c])});
-  auto margin = [extent](float d) { return 1.0e-3f + 1.0e-5f * (std::fabs(d) + extent); };
-
-  // The image shifts a copy can take over the points, per axis: the shift
-  // never decreases with the index and changes by one step at a time, so
-  // every shift between those at the axis's least and greatest index.
-  int32_t least[3], greatest[3];
-  for (int c = 0; c < 3; ++c) {
-    least[c] = *std::min_element(axis[c].begin(), axis[c].end());
-    greatest[c] = *std::max_element(axis[c].begin(), axis[c].end());
-  }
-  std::vector<int32_t> shifts[3];
-  auto copy_shifts = [&](const atom_copy& cp) {
-    for (int c = 0; c < 3; ++c) {
-      shifts[c].clear();
-      const int32_t from = image_shift(cp.f[c], least[c], n[c]);
-      const int32_t to = image_shift(cp.f[c], greatest[c], n[c]);
-      for (int32_t h = std::min(from, to); h <= std::max(from, to); ++h) shifts[c].push_back(h);
-    }
-  };
-
-  // Lower bound of each copy over the box (direct position and every image
-  // it takes there), and an upper bound that holds at every point (from the
-  // direct position, and from the image when one shift holds on the box).
-  std::vector<std::pair<float, uint32_t>> order(copies.size());
-  float bound = no_atom_distance;
-  for (std::size_t ci = 0; ci < copies.size(); ++ci) {
-    const atom_copy& cp = copies[ci];
-    copy_shifts(cp);
-    float ub = farthest_in_box(cp.x, blo, bhi) - cp.r;
-    float lb = nearest_in_box(cp.x, blo, bhi) - cp.r;
-    const bool one_shift = shifts[0].size() == 1 && shifts[1].size() == 1 && shifts[2].size() == 1;
-    for (int32_t ha : shifts[0]) {
-      for (int32_t hb : shifts[1]) {
-        for (int32_t hc : shifts[2]) {
-          if (ha == 0 && hb == 0 && hc == 0) continue;
-          const int32_t h[3] = {ha, hb, hc};
-          float xi[3];
-          image_position(celli, cp.f, h, xi);
-          lb = std::min(lb, nearest_in_box(xi, blo, bhi) - cp.r);
-          if (one_shift) ub = std::min(ub, farthest_in_box(xi, blo, bhi) - cp.r);
-        }
-      }
-    }
-    if (std::isnan(lb)) lb = -std::numeric_limits<float>::infinity();
-    order[ci] = {lb, static_cast<uint32_t>(ci)};
-    if (ub < bound) bound = ub;
-  }
-  const float limit = bound + margin(bound);
-  order.erase(std::remove_if(order.begin(), order.end(), [limit](const auto& o) { return o.first > limit; }),
-              order.end());
-  std::sort(order.begin(), order.end());
-
+  const points_box box = box_of(points);
+  const std::vector<std::pair<float, uint32_t>> order = copies_in_reach(celli, copies, n, axis, box);
   for (box_point* pp : points) {
     box_point& p = *pp;
     float best = p.rec.dist;
     int64_t best_key = -1;  // the start value: a copy must be strictly nearer
     for (const auto& [lb, ci] : order) {
-      if (lb > best + margin(best)) break;
+      if (lb > best + box.margin(best)) break;
       const atom_copy& cp = copies[ci];
       int64_t key = 2 * static_cast<int64_t>(ci);  // direct position, then its image
       measure_copy_at_point(celli, p.rec.xyz, p.idx, n, cp.x, cp.f, cp.r, [&](float d) {

@@ -1,0 +1,3 @@
+set(PORVANE_ZOOM_SOURCES
+  src/zoom/zoom_search.cpp
+)
