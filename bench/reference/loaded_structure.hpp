@@ -10,7 +10,6 @@
 #include "common/crystal_record.hpp"
 #include "common/linear_algebra.hpp"
 #include "common/run_params.hpp"
-#include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/structure_report.hpp"
 
@@ -32,18 +31,7 @@ std::unique_ptr<loaded_structure> load_structure(const std::string& path, const 
   s->flags = flags;
   s->params = params;
   s->state.pdbname = path;
-  report_lines([&] {
-    read_header(s->state.pdbname, *s->celli, s->header, s->state.nheader, s->flags, s->params);
-    read_atoms(s->state.pdbname, s->params, s->atoms, s->flags, *s->celli);
-    const structure_figures figures =
-        describe_structure(*s->celli, s->params, s->flags, s->atoms, s->state);
-    structure_report(*s->celli, s->params, s->flags, s->atoms, s->state, figures);
-    if (heteroatom_reread_needed(s->atoms.count, s->params)) {
-      s->flags.hn = 1;
-      read_atoms(s->state.pdbname, s->params, s->atoms, s->flags, *s->celli);
-    }
-    report_atom_use(s->flags, s->atoms.count, s->state);
-  });
+  report_lines([&] { read_and_describe_atoms(*s->celli, s->params, s->flags, s->atoms, s->state); });
   matinv(s->celli->fracmat, s->celli->orthmat);
   return s;
 }

@@ -26,7 +26,6 @@
 #include "endfiles/expanded_file.hpp"
 #include "endfiles/grid_point_file.hpp"
 #include "endfiles/nearest_channel_file.hpp"
-#include "input/atom_reader.hpp"
 #include "input/header_reader.hpp"
 #include "input/structure_report.hpp"
 #include "reeb/reeb_stage.hpp"
@@ -71,22 +70,6 @@ void banner(const run_state& state) {
   r.free();
   r.free("Reading header...");
   r.free();
-}
-
-// The atoms, with the heteroatom policy: a second read that includes the
-// non-water heteroatoms when there were no atoms or too many heteroatoms.
-void read_and_describe_atoms(run_records& run) {
-  report().free("Reading atoms...");
-  report().free();
-  read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
-  const structure_figures figures =
-      describe_structure(run.celli, run.params, run.flags, run.atoms, run.state);
-  structure_report(run.celli, run.params, run.flags, run.atoms, run.state, figures);
-  if (heteroatom_reread_needed(run.atoms.count, run.params)) {
-    run.flags.hn = 1;
-    read_atoms(run.state.pdbname, run.params, run.atoms, run.flags, run.celli);
-  }
-  report_atom_use(run.flags, run.atoms.count, run.state);
 }
 
 // The orthogonalisation matrix is taken afresh as the inverse of the
@@ -140,7 +123,9 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   header_stops(celli, flags);
   complete_cell_frame(celli);
 
-  read_and_describe_atoms(run);
+  report().free("Reading atoms...");
+  report().free();
+  read_and_describe_atoms(celli, params, flags, run.atoms, state);
   make_output_names(params, flags, state);
   refresh_orthogonalisation(celli, flags);
   atom_limit(run.atoms);
