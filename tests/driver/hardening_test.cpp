@@ -145,6 +145,22 @@ TEST_F(hardening, FilesThatAreNotRegular) {
   EXPECT_EQ(map.err, "porvane: map file in_channel_8.0.map exists and is not a regular file: the map is not written\n");
 }
 
+// A grid size too wide for its field of the map's name is written whole, so
+// maps of different grid sizes keep names of their own, and -rm takes the
+// size from such a name (the map's own spacing would suggest 83.3).
+TEST_F(hardening, MapNamesOfWideGridSizes) {
+  const std::string pdb =
+      "CRYST1  250.000  250.000  250.000  90.00  90.00  90.00 P 1           1          \n" +
+      ubq.substr(ubq.find("\nATOM      1 ") + 1, 81);
+  for (const char* size : {"9.96", "100", "250"}) EXPECT_EQ(run(pdb, {"-s", "-re", size}).status, 0) << size;
+  for (const char* map : {"in_channel_10.0.map", "in_channel_100.0.map", "in_channel_250.0.map"})
+    EXPECT_TRUE(fs::exists(dir / map)) << map;
+  const auto r = run(pdb, {"-s", "-rm", "in_channel_100.0.map"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("3 x 3 x 3 intervals, but the grid size 2.0 gives 125 x 125 x 125 in its cell: "
+                       "read it with -re 100.0\n"), std::string::npos) << r.err;
+}
+
 // A map read back whose header is corrupt stops before libccp4 reads it; one
 // of another cell is used with a warning.
 TEST_F(hardening, MapsReadBack) {
