@@ -161,6 +161,31 @@ TEST_F(hardening, MapNamesOfWideGridSizes) {
                        "read it with -re 100.0\n"), std::string::npos) << r.err;
 }
 
+// A map that replaces a regular file takes its permission bits; a new map,
+// and one that replaces a symbolic link, those of a new file.
+TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  const fs::path map = dir / "in_channel_8.0.map";
+  const auto mode = [](const fs::path& p) {
+    struct stat st {};
+    return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t{07777};
+  };
+  ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+  EXPECT_EQ(mode(map), 0666 & ~mask);
+  for (const mode_t kept : {0640, 0666}) {
+    ASSERT_EQ(chmod(map.c_str(), kept), 0);
+    ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+    EXPECT_EQ(mode(map), kept);
+  }
+  fs::rename(map, dir / "old.map");
+  fs::create_symlink("old.map", map);
+  ASSERT_EQ(chmod((dir / "old.map").c_str(), 0600), 0);
+  ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+  EXPECT_EQ(mode(map), 0666 & ~mask);
+  EXPECT_EQ(mode(dir / "old.map"), mode_t{0600});
+}
+
 // A map read back whose header is corrupt stops before libccp4 reads it; one
 // of another cell is used with a warning.
 TEST_F(hardening, MapsReadBack) {
