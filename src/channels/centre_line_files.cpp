@@ -2,25 +2,13 @@
 #include "channels/centre_line_files.hpp"
 
 #include "common/formatted_output.hpp"
+#include "common/name_field.hpp"
 #include "common/output_file.hpp"
 #include "common/run_stop.hpp"
 
 namespace porvane {
 
 constexpr std::size_t name_part_width = 50;  // characters of each name part
-
-namespace {
-
-// A number in its field of the name, or written whole where the field
-// cannot hold it, so that no two names meet in a field of asterisks.
-std::string field_or_whole(std::string_view field, std::string_view whole, report_item value) {
-  std::string text = formatted_text(field, {value});
-  if (text.find('*') == std::string::npos) return text;
-  text = formatted_text(whole, {value});
-  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
-}
-
-}  // namespace
 
 std::string centre_line_name(std::string_view basename, int32_t k, int32_t d, float cutoff,
                              bool aver) {

@@ -28,7 +28,14 @@ std::string temporary_template(const std::string& name) {
   return name.substr(0, base) + "porvane" + unique_suffix;
 }
 
-mode_t new_file_mode() {
+constexpr mode_t permission_bits = S_IRWXU | S_IRWXG | S_IRWXO;
+
+// The mode the file takes: that of the regular file it replaces, so that a
+// map kept private stays private; else (nothing there, or a symbolic link)
+// that of a new file.
+mode_t replacing_mode(const std::string& name) {
+  struct stat st {};
+  if (lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & permission_bits;
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
@@ -63,7 +70,7 @@ void replaced_file::write_failure(const std::string& why) const {
 
 void replaced_file::commit() {
   if (fsync(fd_) != 0) write_failure(std::strerror(errno));
-  fchmod(fd_, new_file_mode());
+  fchmod(fd_, replacing_mode(name_));
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) write_failure(std::strerror(errno));

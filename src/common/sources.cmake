@@ -9,5 +9,6 @@ set(PORVANE_COMMON_SOURCES
   src/common/coordinate_record.cpp
   src/common/output_file.cpp
   src/common/replaced_file.cpp
+  src/common/name_field.cpp
   src/common/linear_algebra.cpp
 )

@@ -12,6 +12,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "distmap/distance_kernel.hpp"
+#include "distmap/map_grid_size.hpp"
 
 namespace porvane {
 namespace {
@@ -116,6 +117,17 @@ void write_map_completion(const run_params& params, const run_flags& flags, cons
 
 namespace {
 
+// A grid size that leaves a cell edge without a grid interval lays a single
+// plane (or line, or point) of the cell, not a grid over it: an input error
+// naming the size and the edge.
+void check_starting_intervals(float gridsize, const cell_frame& frame, const int32_t counts[3]) {
+  for (int c = 0; c < 3; ++c) {
+    if (counts[c] >= 1) continue;
+    io_failure("grid size " + grid_size_text(gridsize) + " (-re) leaves no grid interval along the " +
+               grid_size_text(frame.cell[c]) + " Å edge " + "abc"[c] + " of the cell");
+  }
+}
+
 // Grid counts at the starting grid size, raised until every count is at
 // most maxgrid.
 void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& state) {
@@ -124,6 +136,7 @@ void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& 
     stop_after_line("Gridsize must be greater than zero; no distance map can be calculated:",
                     params.gridsize);
   set_gridmax(params, frame, state.gridmax);
+  check_starting_intervals(params.gridsize, frame, state.gridmax);
   report().line("(' Starting with a gridsize of ',f5.1)", params.gridsize);
   auto largest_count = [&state] {
     return std::max({0, state.gridmax[0], state.gridmax[1], state.gridmax[2]});

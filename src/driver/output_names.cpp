@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/name_field.hpp"
 #include "common/report_writer.hpp"
 
 namespace porvane {
@@ -29,9 +30,12 @@ void make_output_names(run_params& params, const run_flags& flags, run_state& st
   if (flags.ns == 1) {
     state.mapname = dir + base + "_chan.map";
   } else {
+    // The grid size in three characters below 10.0, four from 10.0 up, or
+    // whole where it does not fit (9.96 gives 10.0, 250 gives 250.0), so
+    // that maps of different grid sizes keep names of their own.
     const char* size_format = params.gridsize < 10.0f ? "(F3.1)" : "(F4.1)";
-    state.mapname =
-        dir + base + "_channel_" + formatted_text(size_format, {params.gridsize}) + ".map";
+    state.mapname = dir + base + "_channel_" +
+                    field_or_whole(size_format, "(F48.1)", params.gridsize) + ".map";
   }
 }
 

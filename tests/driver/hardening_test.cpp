@@ -145,6 +145,42 @@ TEST_F(hardening, FilesThatAreNotRegular) {
   EXPECT_EQ(map.err, "porvane: map file in_channel_8.0.map exists and is not a regular file: the map is not written\n");
 }
 
+// A grid size too wide for its field of the map's name is written whole, and
+// -rm takes the size from such a name (the map's spacing would suggest 83.3).
+TEST_F(hardening, MapNamesOfWideGridSizes) {
+  const std::string pdb =
+      "CRYST1  250.000  250.000  250.000  90.00  90.00  90.00 P 1           1          \n" +
+      ubq.substr(ubq.find("\nATOM      1 ") + 1, 81);
+  for (const char* size : {"9.96", "100"}) EXPECT_EQ(run(pdb, {"-s", "-re", size}).status, 0) << size;
+  EXPECT_TRUE(fs::exists(dir / "in_channel_10.0.map") && fs::exists(dir / "in_channel_100.0.map"));
+  const auto r = run(pdb, {"-s", "-rm", "in_channel_100.0.map"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("3 x 3 x 3 intervals, but the grid size 2.0 gives 125 x 125 x 125 in its cell: "
+                       "read it with -re 100.0\n"), std::string::npos) << r.err;
+}
+
+// A map that replaces a regular file takes its permission bits; a new map,
+// and one that replaces a symbolic link, those of a new file.
+TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  const fs::path map = dir / "in_channel_8.0.map";
+  const auto mode = [](const fs::path& p) { return static_cast<mode_t>(fs::symlink_status(p).permissions()); };
+  ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+  EXPECT_EQ(mode(map), 0666 & ~mask);
+  for (const mode_t kept : {0640, 0666}) {
+    ASSERT_EQ(chmod(map.c_str(), kept), 0);
+    ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+    EXPECT_EQ(mode(map), kept);
+  }
+  fs::rename(map, dir / "old.map");
+  fs::create_symlink("old.map", map);
+  ASSERT_EQ(chmod((dir / "old.map").c_str(), 0600), 0);
+  ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+  EXPECT_EQ(mode(map), 0666 & ~mask);
+  EXPECT_EQ(mode(dir / "old.map"), mode_t{0600});
+}
+
 // A map read back whose header is corrupt stops before libccp4 reads it; one
 // of another cell is used with a warning.
 TEST_F(hardening, MapsReadBack) {
