@@ -148,6 +148,15 @@ void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& 
     report().line("('   Resetting gridsize to: ',f5.1)", params.gridsize);
     set_gridmax(params, frame, state.gridmax);
   }
+  // A cell whose edges differ by more than about 500 times has no grid that
+  // keeps the long edge within the limit and gives the short one an interval.
+  for (int c = 0; c < 3; ++c) {
+    if (state.gridmax[c] >= 1) continue;
+    fatal_stop("the grid size " + grid_size_text(params.gridsize) + " that keeps every edge within " +
+               std::to_string(maxgrid) + " grid intervals leaves no interval along the " +
+               grid_size_text(frame.cell[c]) + " Å edge " + "abc"[c] +
+               ": the cell's edges differ too much for one grid");
+  }
 }
 
 // The time estimate, and one coarser grid when it exceeds the budget.

@@ -37,19 +37,29 @@ struct hardening : ::testing::Test {
 };
 
 // Finite but absurd coordinates, scale elements, cell edges and operator
-// translations end in seconds; NaN and Inf stop the run naming the field.
+// translations end in seconds; NaN and Inf stop the run naming the field. A
+// cell whose edges differ too much for one grid of 250 intervals a side is
+// refused rather than mapped as a plane.
 TEST_F(hardening, AbsurdAndNonFiniteNumbers) {
   std::string no_scale = ubq;  // the cell alone gives the frame
   for (std::size_t at = no_scale.find("\nSCALE"); at != std::string::npos; at = no_scale.find("\nSCALE"))
     no_scale.replace(at + 1, 6, "REMARK");
   for (const std::string& pdb :
        {edited(ubq, "ATOM      1", 31, "    1e22"), edited(ubq, "SCALE1", 11, "      1e24"),
-        edited(no_scale, "CRYST1", 7, " 1000000."), edited(no_scale, "CRYST1", 7, "  1.0e30 "),
         edited(ubq, "REMARK 290   SMTRY1   2", 59, "      1e22")}) {
     const auto r = run(pdb, {"-nm"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Map calculation completed"), std::string::npos);
   }
+  for (const std::string& pdb : {edited(no_scale, "CRYST1", 7, " 1000000."), edited(no_scale, "CRYST1", 7, "  1.0e30 ")}) {
+    const auto r = run(pdb, {"-nm"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out.find("Map calculation completed"), std::string::npos);
+  }
+  EXPECT_NE(run(edited(no_scale, "CRYST1", 7, " 1000000."), {"-nm"})
+                .err.find("the grid size 4000.0 that keeps every edge within 250 grid intervals leaves no "
+                          "interval along the 42.77 Å edge b: the cell's edges differ too much for one grid"),
+            std::string::npos);
   for (const auto& [pdb, where] : std::vector<std::pair<std::string, std::string>>{
            {edited(ubq, "ATOM      7", 39, "     NaN"), "line 327, columns 39-46: '     NaN'"},
            {edited(ubq, "CRYST1", 16, "      inf"), "line 314, columns 16-24"},
