@@ -201,23 +201,41 @@ void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, 
   coord_range range;
   fill_grid_positions(params, frame, state.gridmax, gridi, range);
 
-  std::vector<float> maparray(section_capacity);
-  const int nu = h.count[0];
-  for (int32_t ks = 0; ks < h.count[2]; ++ks) {
+  // Column is, row js and section ks of the file lie at the grid index
+  // start + is, start + js, start + ks along the cell axes of the map's axis
+  // order. Only the grid points 0..n are laid in: the map's points beyond
+  // them are images the run does not use.
+  int32_t lo[3], hi[3];  // the file's columns, rows, sections that fall on 0..n
+  for (int f = 0; f < 3; ++f) {
+    lo[f] = -std::min(h.start[f], 0);
+    hi[f] = state.gridmax[h.axes[f] - 1] - h.start[f];
+  }
+  const int ac = h.axes[0] - 1, ar = h.axes[1] - 1, as = h.axes[2] - 1;
+  const std::size_t nu = static_cast<std::size_t>(h.count[0]);
+  std::vector<float> maparray(nu * static_cast<std::size_t>(h.count[1]));
+  if (lo[2] > 0 && CMap_io::ccp4_cmap_seek_section(mf, lo[2], SEEK_SET) < 0) {
+    CMap_io::ccp4_cmap_close(mf);
+    fatal_stop("map file " + path + ": section " + std::to_string(h.start[2] + lo[2]) +
+               " cannot be found");
+  }
+  int32_t p[3];  // grid point (i, j, k)
+  for (int32_t ks = lo[2]; ks <= hi[2]; ++ks) {
     if (CMap_io::ccp4_cmap_read_section(mf, maparray.data()) != 1) {
       CMap_io::ccp4_cmap_close(mf);
       fatal_stop("map file " + path + ": section " + std::to_string(h.start[2] + ks) +
                  " cannot be read");
     }
-    const int32_t k = h.start[2] + ks;
-    for (int32_t js = 0; js < h.count[1]; ++js) {
-      for (int32_t is = 0; is < h.count[0]; ++is) {
-        const float v = maparray[static_cast<std::size_t>(js * nu + is)];
+    p[as] = h.start[2] + ks;
+    for (int32_t js = lo[1]; js <= hi[1]; ++js) {
+      p[ar] = h.start[1] + js;
+      for (int32_t is = lo[0]; is <= hi[0]; ++is) {
+        p[ac] = h.start[0] + is;
+        const float v = maparray[static_cast<std::size_t>(js) * nu + static_cast<std::size_t>(is)];
         if (!(std::fabs(v) <= max_map_value)) {
           CMap_io::ccp4_cmap_close(mf);
-          refuse_value(path, v, h.start[0] + is, h.start[1] + js, k);
+          refuse_value(path, v, p[0], p[1], p[2]);
         }
-        gridi.dist[gridi.index(h.start[0] + is, h.start[1] + js, k)] = v;
+        gridi.dist[gridi.index(p[0], p[1], p[2])] = v;
       }
     }
   }

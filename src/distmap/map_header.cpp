@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "common/limits.hpp"
 #include "common/run_stop.hpp"
@@ -76,6 +77,43 @@ long read_header_bytes(const std::string& path, unsigned char* bytes) {
 }
 
 const char* const axis_name[3] = {"columns", "rows", "sections"};
+const char* const axis_letter[3] = {"x", "y", "z"};
+
+// "i = 20" or "i = 0..4": the planes first..last of grid index `index`.
+std::string planes_text(char index, int32_t first, int32_t last) {
+  return std::string(1, index) + " = " + std::to_string(first) +
+         (last > first ? ".." + std::to_string(last) : "");
+}
+
+// Stops the run when the map lacks grid points 0..n along a cell axis. A
+// whole cell of n points (0..n-1, as many programs write one) lacks plane
+// n, which is a point of its own, not a copy of plane 0.
+void check_grid_held(const std::string& path, const map_header& h) {
+  std::vector<std::string> missing;
+  int32_t planes_missing = 0;
+  std::string held, grid;
+  for (int c = 0; c < 3; ++c) {
+    const char index = "ijk"[c];
+    const int32_t n = h.sampling[c], first = h.first(c), last = h.last(c);
+    if (first > 0) {
+      missing.push_back(planes_text(index, 0, std::min(first - 1, n)));
+      planes_missing += std::min(first - 1, n) + 1;
+    }
+    if (last < n) {
+      missing.push_back(planes_text(index, std::max(last + 1, 0), n));
+      planes_missing += n - std::max(last + 1, 0) + 1;
+    }
+    const std::string x = c > 0 ? " x " : "";
+    held += x + std::to_string(first) + ".." + std::to_string(last);
+    grid += x + "0.." + std::to_string(n);
+  }
+  if (missing.empty()) return;
+  std::string planes = missing.front();
+  for (std::size_t m = 1; m < missing.size(); ++m)
+    planes += (m + 1 < missing.size() ? ", " : " and ") + missing[m];
+  fatal_stop("map file " + path + " lacks the plane" + (planes_missing > 1 ? "s " : " ") + planes +
+             " of the grid " + grid + " (it holds " + held + "): the map cannot be used");
+}
 
 // Volume of a cell of edges a, b, c (Å) and angles alpha, beta, gamma
 // (degrees), in double precision; not a positive number for a flat or
@@ -124,18 +162,28 @@ map_header check_map_header(const std::string& path) {
       w.wrong("axis order", 17 + c, ": not an order of 1, 2, 3");
     axis_seen[a - 1] = true;
   }
-  // The map must fit the grid 0..n of its sampling, n at most maxgrid, so
-  // that every value lands on a grid point.
-  for (int c = 0; c < 3; ++c) {
-    const std::string axis = axis_name[c];
+  for (int c = 0; c < 3; ++c)
     if (h.sampling[c] < 0 || h.sampling[c] > maxgrid)
-      w.wrong("sampling of the " + axis, 8 + c, ", outside 0.." + std::to_string(maxgrid));
-    if (h.count[c] < 1 || h.count[c] > h.sampling[c] + 1)
-      w.wrong("number of " + axis, 1 + c, ", outside 1.." + std::to_string(h.sampling[c] + 1));
-    if (h.start[c] < 0 || int64_t{h.start[c]} + h.count[c] - 1 > h.sampling[c])
-      w.wrong("first of the " + axis, 5 + c,
-              ": the map does not fit the grid 0.." + std::to_string(h.sampling[c]));
+      w.wrong(std::string("sampling along ") + axis_letter[c], 8 + c,
+              ", outside 0.." + std::to_string(maxgrid));
+  // The map holds the grid 0..n of its sampling, and may reach a cell beyond
+  // it on either side (a border of periodic images, which the run does not
+  // use): further, it is not a map of this grid.
+  for (int f = 0; f < 3; ++f) {
+    const int32_t n = h.sampling[h.axes[f] - 1];
+    const std::string axis = axis_name[f];
+    const std::string span = std::to_string(-n) + ".." + std::to_string(2 * n) + " (the grid 0.." +
+                             std::to_string(n) + " along " + axis_letter[h.axes[f] - 1] +
+                             " and a cell either side)";
+    if (h.start[f] < -n || h.start[f] > 2 * n)
+      w.wrong("first of the " + axis, 5 + f, ", outside " + span);
+    if (h.count[f] < 1) w.wrong("number of " + axis, 1 + f, ", below 1");
+    const int64_t last = int64_t{h.start[f]} + h.count[f] - 1;
+    if (last > 2 * n)
+      w.wrong("number of " + axis, 1 + f,
+              ": the " + axis + " end at " + std::to_string(last) + ", outside " + span);
   }
+  check_grid_held(path, h);
   // Every position of the analysis divides by the edges and lies in the
   // cell: the cell must have a volume.
   const double volume = cell_volume(h.cell);
