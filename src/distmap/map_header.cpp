@@ -162,10 +162,12 @@ map_header check_map_header(const std::string& path) {
       w.wrong("axis order", 17 + c, ": not an order of 1, 2, 3");
     axis_seen[a - 1] = true;
   }
+  // A sampling of 0 lays a plane of the cell, not a grid over it: no run
+  // computes such a map.
   for (int c = 0; c < 3; ++c)
-    if (h.sampling[c] < 0 || h.sampling[c] > maxgrid)
+    if (h.sampling[c] < 1 || h.sampling[c] > maxgrid)
       w.wrong(std::string("sampling along ") + axis_letter[c], 8 + c,
-              ", outside 0.." + std::to_string(maxgrid));
+              ", outside 1.." + std::to_string(maxgrid));
   // The map holds the grid 0..n of its sampling, and may reach a cell beyond
   // it on either side (a border of periodic images, which the run does not
   // use): further, it is not a map of this grid.

@@ -55,8 +55,8 @@ TEST(MapFile, HeaderEveryValueAndReadBack) {
   setenv("PORVANE_DISTMAP_TEST_MAP", (dir / "from_env.map").c_str(), 1);
   for (const auto& [nx, ny, nz, name, read_name] :
        {std::tuple<int32_t, int32_t, int32_t, std::string, std::string>{20, 30, 40, dir / "1abc_channel_2.0.map", ""},
-        {250, 250, 3, deep, ""}, {250, 250, 0, dir / "from_env.map", "PORVANE_DISTMAP_TEST_MAP"}}) {
-    const std::vector<double> cell = {1.5 * nx, 1.5 * ny, nz > 0 ? 1.5 * nz : 0.6, 90, 95, 90};
+        {250, 250, 3, deep, ""}, {250, 250, 1, dir / "from_env.map", "PORVANE_DISTMAP_TEST_MAP"}}) {
+    const std::vector<double> cell = {1.5 * nx, 1.5 * ny, 1.5 * nz, 90, 95, 90};
     const auto tc = test::make_crystal(cell, "P 1");
     grid_store g, back;
     g.resize(nx, ny, nz);
@@ -107,6 +107,7 @@ TEST(MapFile, HeadersThatDoNotFitStopBeforeTheLibraryOpensTheFile) {
   const std::vector<std::tuple<std::vector<std::pair<int, int32_t>>, int, std::string>> cases = {
       {{{1, 10}, {5, 245}, {8, 250}}, library_fatal, "lacks the planes i = 0..244 of the grid 0..250 x"},
       {{{1, 5}, {8, 299}}, library_fatal, "word 8 (sampling along x) is 299"},
+      {{{3, 1}, {10, 0}}, library_fatal, "word 10 (sampling along z) is 0, outside 1..250"},
       {{{1, 5}, {5, -1}, {8, 4}}, library_fatal, "lacks the plane i = 4 of the grid 0..4 x 0..1 x 0..1 (it holds -1..3 x"},
       {{{1, 2}, {2, 8}, {8, 4}, {9, 3}}, library_fatal,
        "word 2 (number of rows) is 8: the rows end at 7, outside -3..6 (the grid 0..3 along y and a cell"},
