@@ -9,6 +9,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "common/text_file.hpp"
+#include "input/cell_lengths.hpp"
 #include "input/residue_mass_table.hpp"
 #include "input/space_group_table.hpp"
 #include "input/symmetry_library.hpp"
@@ -626,7 +627,7 @@ void header_reader::run() {
 }  // namespace
 
 void complete_cell_frame(crystal_record& celli) {
-  if (celli.fracmat[0][0] != 0.0f) return;
+  if (celli.fracmat[0][0] != 0.0f) return check_cell_lengths(celli);
   // Without a cell there is no grid and no orthogonal frame: nothing the
   // run computes would mean anything. (A CRYST1 record always leaves a
   // positive volume.)
@@ -642,6 +643,7 @@ void complete_cell_frame(crystal_record& celli) {
     celli.fracshift[i] = 0.0f;
   }
   matinv(x, celli.orthmat);
+  check_cell_lengths(celli);
 }
 
 void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,
