@@ -74,6 +74,12 @@ struct atom_read {
                input_place{file.name(), file.line_number()}, atom.recname, atom.serial, atom.atname,
                atom.altloc, atom.resname, atom.chainid, atom.resseq, atom.xyz[0], atom.xyz[1],
                atom.xyz[2], atom.occupancy, atom.bfactor, atom.element);
+    // The text fields go into the report and the coordinate files.
+    blank_control_bytes(atom.atname);
+    blank_control_bytes(atom.altloc);
+    blank_control_bytes(atom.resname);
+    blank_control_bytes(atom.chainid);
+    blank_control_bytes(atom.element);
     atom.chanflag = 0;
     get_atomradius(params.atomradius, atom, flags);
     return atom;
