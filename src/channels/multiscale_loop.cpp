@@ -41,8 +41,9 @@ void stepsize_rule(const run_flags& flags, run_params& params, float dmax) {
   // A step so fine that the count itself overflows (-st 1e-45, or -cd -3.4e38
   // at the default step) is widened to the same thousandth of the range
   // without the count, so that it stays finite.
-  params.stepsize = std::isfinite(steps) ? ((range / params.stepsize) / max_steps) * params.stepsize * 1.1f
-                                         : (range / max_steps) * 1.1f;
+  params.stepsize = std::isfinite(steps)
+                        ? ((range / params.stepsize) / max_steps) * params.stepsize * 1.1f
+                        : (range / max_steps) * 1.1f;
   report().free("  Resetting search resolution from ", old, " to ", params.stepsize);
 }
 

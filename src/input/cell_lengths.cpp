@@ -45,8 +45,9 @@ void check_cell_lengths(const crystal_record& celli) {
   bool areas = true;
   for (float a : celli.facearea) areas = areas && std::isfinite(a);
   if (!areas || !squared_distances_fit(celli))
-    library_failure("Lengths across the cell of the CRYST1 record and its scale matrix lie beyond "
-                    "single precision: cannot use the cell");
+    library_failure(
+        "Lengths across the cell of the CRYST1 record and its scale matrix lie beyond "
+        "single precision: cannot use the cell");
 }
 
 }  // namespace porvane
