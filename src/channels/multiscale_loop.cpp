@@ -38,7 +38,12 @@ void stepsize_rule(const run_flags& flags, run_params& params, float dmax) {
   if (!(steps > max_steps)) return;
   report().free("Search resolution too fine, requiring ", step_count(steps), " steps.");
   const float old = params.stepsize;
-  params.stepsize = ((range / params.stepsize) / max_steps) * params.stepsize * 1.1f;
+  // A step so fine that the count itself overflows (-st 1e-45, or -cd -3.4e38
+  // at the default step) is widened to the same thousandth of the range
+  // without the count, so that it stays finite.
+  params.stepsize = std::isfinite(steps)
+                        ? ((range / params.stepsize) / max_steps) * params.stepsize * 1.1f
+                        : (range / max_steps) * 1.1f;
   report().free("  Resetting search resolution from ", old, " to ", params.stepsize);
 }
 

@@ -46,6 +46,23 @@ struct fixed_text {
   static constexpr std::size_t size() { return N; }
 };
 
+// Input text with every control byte (below 32, and 127: NUL, tab, escape,
+// ...) read as a blank, so that no report line or file the program writes
+// holds one.
+inline char blank_if_control(char ch) {
+  const auto u = static_cast<unsigned char>(ch);
+  return u < 32 || u == 127 ? ' ' : ch;
+}
+inline std::string printable_text(std::string_view s) {
+  std::string out(s);
+  for (char& ch : out) ch = blank_if_control(ch);
+  return out;
+}
+template <std::size_t N>
+void blank_control_bytes(fixed_text<N>& t) {
+  for (char& ch : t.c) ch = blank_if_control(ch);
+}
+
 // A blank-padded copy of s in exactly n characters (cut when longer).
 inline std::string padded(std::string_view s, std::size_t n) {
   std::string out(s.substr(0, n < s.size() ? n : s.size()));

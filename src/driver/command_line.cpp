@@ -175,10 +175,13 @@ command_line_notes read_command_line(const std::vector<std::string>& args, run_f
                                      run_params& params, run_state& state) {
   command_line_notes notes;
   argument_cursor at{args, notes};
+  bool have_name = false;
   for (; at.i <= args.size(); ++at.i) {
     const std::string token = fetch(args, at.i, token_width);
-    if (token[0] != '-') {
+    if (token[0] != '-') {  // the last name is read; an earlier one is noted
+      if (have_name) notes.earlier_names.push_back(state.pdbname);
       state.pdbname = args[at.i - 1];  // exactly as typed, whatever its length
+      have_name = true;
       continue;
     }
     const option_name* option = look_up(token);

@@ -110,6 +110,9 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   const command_line_notes notes = read_command_line(args, flags, params, state);
   for (const std::string& name : notes.unknown_options)
     diagnostic("warning: unknown option \"" + name + "\" passed over");
+  for (const std::string& name : notes.earlier_names)
+    diagnostic("warning: input file name \"" + name + "\" passed over; the last name, \"" +
+               state.pdbname + "\", is read");
   if (help_requested(args, flags, state)) {
     print_help(params, state);
     stop_run();

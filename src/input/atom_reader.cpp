@@ -74,6 +74,12 @@ struct atom_read {
                input_place{file.name(), file.line_number()}, atom.recname, atom.serial, atom.atname,
                atom.altloc, atom.resname, atom.chainid, atom.resseq, atom.xyz[0], atom.xyz[1],
                atom.xyz[2], atom.occupancy, atom.bfactor, atom.element);
+    // The text fields go into the report and the coordinate files.
+    blank_control_bytes(atom.atname);
+    blank_control_bytes(atom.altloc);
+    blank_control_bytes(atom.resname);
+    blank_control_bytes(atom.chainid);
+    blank_control_bytes(atom.element);
     atom.chanflag = 0;
     get_atomradius(params.atomradius, atom, flags);
     return atom;
@@ -187,10 +193,24 @@ struct atom_read {
   }
 };
 
+// Stops the run when the pseudo-atom of a residue has a centre or radius
+// that single precision cannot hold (coordinates whose sum, or whose
+// squared spread, overflows): it could be neither mapped nor written.
+void check_pseudo_atom(const atom_record& last, const float mean[3], float radius,
+                       const std::string& pdbname) {
+  const bool centre = std::isfinite(mean[0]) && std::isfinite(mean[1]) && std::isfinite(mean[2]);
+  if (centre && std::isfinite(radius)) return;
+  io_failure("cannot use residue " + std::string(last.resname.view()) + " " +
+             std::string(last.chainid.view()) + " " + std::to_string(last.resseq) + " of file " +
+             pdbname + " under -cg: the " + (centre ? "radius" : "centre") +
+             " of its pseudo-atom lies beyond the range of single precision");
+}
+
 // Closes run m of residue records, slots s..e (0-based; q = e - s + 1): the
 // pseudo-atom at the run's mean with the run's rms spread plus a margin, in
 // slot m, taking the residue of the run's last record.
-void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::size_t e) {
+void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::size_t e,
+                       const std::string& pdbname) {
   const auto q = static_cast<float>(e - s + 1);
   float* pc = &atoms.pseudocoords[4 * m];
   float mean[3];
@@ -202,6 +222,7 @@ void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::siz
     pc[3] = pc[3] + dx * dx + dy * dy + dz * dz;
   }
   const float radius = std::sqrt(pc[3] / q) + pseudo_atom_margin;
+  check_pseudo_atom(atoms.pdbdata[e], mean, radius, pdbname);
   for (int c = 0; c < 3; ++c) pc[c] = mean[c];
   pc[3] = radius;
 
@@ -219,14 +240,14 @@ void close_residue_run(atom_store& atoms, std::size_t m, std::size_t s, std::siz
 
 // Replaces the n records in use by one pseudo-atom per run of consecutive
 // slots with equal residue numbers.
-void coarse_grain(atom_store& atoms, std::size_t n) {
+void coarse_grain(atom_store& atoms, std::size_t n, const std::string& pdbname) {
   atoms.pseudocoords.assign(4 * n, 0.0f);
   const auto& pd = atoms.pdbdata;
   std::size_t m = 0, s = 0;  // the run being summed and its first slot
   for (int c = 0; c < 3; ++c) atoms.pseudocoords[c] = pd[0].xyz[c];
   for (std::size_t j = 1; j < n; ++j) {
     if (pd[j].resseq != pd[j - 1].resseq) {
-      close_residue_run(atoms, m, s, j - 1);
+      close_residue_run(atoms, m, s, j - 1, pdbname);
       ++m;
       s = j;
       for (int c = 0; c < 3; ++c) atoms.pseudocoords[4 * m + c] = pd[j].xyz[c];
@@ -235,7 +256,7 @@ void coarse_grain(atom_store& atoms, std::size_t n) {
       for (int c = 0; c < 3; ++c) pc[c] = pc[c] + pd[j].xyz[c];
     }
   }
-  close_residue_run(atoms, m, s, n - 1);
+  close_residue_run(atoms, m, s, n - 1, pdbname);
   atoms.count.npseudo = static_cast<int32_t>(m + 1);
 }
 
@@ -293,7 +314,7 @@ void read_atoms(const std::string& pdbname, const run_params& params, atom_store
     report().free("File contains mainly alpha carbons or phosphorous atoms.");
   }
 
-  if (flags.cg != 0 && n > 0) coarse_grain(atoms, static_cast<std::size_t>(n));
+  if (flags.cg != 0 && n > 0) coarse_grain(atoms, static_cast<std::size_t>(n), pdbname);
 }
 
 void get_chres(const std::vector<atom_record>& pdbdata, int32_t i, const crystal_record& celli,

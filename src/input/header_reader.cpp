@@ -9,6 +9,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "common/text_file.hpp"
+#include "input/cell_lengths.hpp"
 #include "input/residue_mass_table.hpp"
 #include "input/space_group_table.hpp"
 #include "input/symmetry_library.hpp"
@@ -59,8 +60,13 @@ class header_reader {
   void run();
 
  private:
-  // Reads the next line into line_; false at the end of the file.
-  bool next() { return in_.next(line_); }
+  // Reads the next line into line_, and into text_ with its control bytes
+  // as blanks; false at the end of the file.
+  bool next() {
+    if (!in_.next(line_)) return false;
+    text_ = printable_text(line_);
+    return true;
+  }
   input_place place() const { return input_place{in_.name(), in_.line_number()}; }
   // True when the current line holds `text` from 1-based column `col` on.
   bool cols(std::size_t col, std::string_view text) const {
@@ -68,6 +74,11 @@ class header_reader {
   }
   std::string_view columns(std::size_t first, std::size_t last) const {
     return std::string_view(line_).substr(first - 1, last - first + 1);
+  }
+  // The same columns as text the report shows or the run keeps: names,
+  // chain lists, header lines.
+  std::string_view text_columns(std::size_t first, std::size_t last) const {
+    return std::string_view(text_).substr(first - 1, last - first + 1);
   }
   void store();
 
@@ -102,6 +113,7 @@ class header_reader {
 
   text_file in_;
   std::string line_;
+  std::string text_;
   crystal_record& celli_;
   header_store& header_;
   int32_t& nheader_;
@@ -129,7 +141,7 @@ class header_reader {
 
 void header_reader::store() {
   if (nheader_ < maxheader) {
-    header_[nheader_].assign(line_);  // the 80 columns followed by 52 blanks
+    header_[nheader_].assign(text_);  // the 80 columns followed by 52 blanks
     ++nheader_;
     return;
   }
@@ -189,7 +201,7 @@ bool header_reader::smtry_group() {
 bool header_reader::remark285_group() {
   report().free("REMARK 285 present - possible nonstandard generation of ASU");
   while (cols(1, "REMARK 285")) {
-    report().free(std::string_view(line_));
+    report().free(std::string_view(text_));
     if (!next()) return false;
   }
   report().free();
@@ -235,7 +247,7 @@ bio_unit* header_reader::current_unit(const char* what) {
 }
 
 void header_reader::author_unit_name() {
-  if (bio_unit* unit = current_unit("AUTHOR DETERMINED line")) unit->name = columns(46, 55);
+  if (bio_unit* unit = current_unit("AUTHOR DETERMINED line")) unit->name = text_columns(46, 55);
 }
 
 void header_reader::apply_chains() {
@@ -244,7 +256,7 @@ void header_reader::apply_chains() {
     if (!apply_expected_)
       report().free(
           " Possible problem with Biomolecule transformations - multiple sets of chain/operators");
-    unit->chainlist = columns(42, 80);
+    unit->chainlist = text_columns(42, 80);
   }
   apply_expected_ = false;
 }
@@ -261,7 +273,7 @@ void header_reader::and_chains() {
   const std::size_t last = list.trimmed().size();  // last position holding text
   std::string joined(list.view().substr(0, last));
   if (last > 0 && list.at(last) != ',') joined += ',';
-  joined += columns(42, 80);
+  joined += text_columns(42, 80);
   list = joined;
 }
 
@@ -375,6 +387,7 @@ bool header_reader::mtrix_group() {
 void header_reader::cryst() {
   read_fixed(line_, "(6x,3f9.3,3f7.2,x,a10)", place(), celli_.cell[0], celli_.cell[1],
              celli_.cell[2], celli_.cell[3], celli_.cell[4], celli_.cell[5], celli_.spgname);
+  blank_control_bytes(celli_.spgname);
 
   calculated_scale(celli_.cell, x_);
   have_cell_ = true;
@@ -490,7 +503,7 @@ void header_reader::resolution() {
 }
 
 void header_reader::seqres() {
-  const char id = line_[11];
+  const char id = text_[11];
   if (!have_chain_ || id != previous_chain_) {
     chains_seen_ += 1;
     chain_count_ = 0;
@@ -499,7 +512,7 @@ void header_reader::seqres() {
       celli_.nchains = chains_seen_;
       chain_slot_ = chains_seen_ - 1;
       chain_entry& chain = celli_.chain[chain_slot_];
-      chain.id = std::string_view(&line_[11], 1);
+      chain.id = std::string_view(&text_[11], 1);
       chain.mw = 0.0f;
       chain.nres = 0;
     } else {
@@ -518,7 +531,7 @@ void header_reader::seqres() {
   float spare_mw = 0.0f;
   float& chain_mw = chain != nullptr ? chain->mw : spare_mw;
   for (int n = 1; n <= 13; ++n) {
-    const std::string_view name = columns(4 * n + 16, 4 * n + 18);
+    const std::string_view name = text_columns(4 * n + 16, 4 * n + 18);
     if (name == "   ") break;
     chain_count_ += 1;
     celli_.nresseq += 1;
@@ -626,7 +639,7 @@ void header_reader::run() {
 }  // namespace
 
 void complete_cell_frame(crystal_record& celli) {
-  if (celli.fracmat[0][0] != 0.0f) return;
+  if (celli.fracmat[0][0] != 0.0f) return check_cell_lengths(celli);
   // Without a cell there is no grid and no orthogonal frame: nothing the
   // run computes would mean anything. (A CRYST1 record always leaves a
   // positive volume.)
@@ -642,6 +655,7 @@ void complete_cell_frame(crystal_record& celli) {
     celli.fracshift[i] = 0.0f;
   }
   matinv(x, celli.orthmat);
+  check_cell_lengths(celli);
 }
 
 void read_header(const std::string& pdbfile, crystal_record& celli, header_store& header,

@@ -27,7 +27,8 @@ void read_header(const std::string& pdbfile, crystal_record& celli, header_store
                  int32_t& nheader, run_flags& flags, run_params& params);
 
 // The scale matrix calculated from the cell where the header gave none (with
-// its warning lines); a header without a CRYST1 record stops the run. The
+// its warning lines); a header without a CRYST1 record stops the run, and a
+// cell whose lengths single precision cannot carry ends it. The
 // header reader does this at the first ATOM line; a file without one (a
 // header alone, or HETATM records only) needs it done after the header.
 void complete_cell_frame(crystal_record& celli);

@@ -116,6 +116,30 @@ TEST(MultiscaleLoop, CutoffsStepsizeRuleAndHeader) {
   }
 }
 
+// A step whose count overflows single precision (a step of 1e-45 or 1e-38,
+// a cutoff of -3.4e38) is widened to a finite thousandth of the range.
+TEST(MultiscaleLoop, StepWhoseCountOverflows) {
+  for (const auto& [cutoff, step] :
+       std::vector<std::pair<float, float>>{{1.4f, 1e-45f}, {1.4f, 1e-38f}, {-3.4e38f, 0.2f}}) {
+    run_flags flags;
+    run_params params;
+    params.channel_cutoff = cutoff;
+    params.stepsize = step;
+    channel_context chan;
+    chan.dmax = 25.0f;
+    int rows = 0;
+    const std::string text = testing::captured_report(
+        [&] { multiscale_loop(flags, params, chan, [&](float, bool) { ++rows; }); });
+    EXPECT_EQ(params.stepsize, ((25.0f - std::min(cutoff, 0.0f)) / 1000.0f) * 1.1f)
+        << cutoff << " " << step;
+    EXPECT_GT(rows, 850) << step;
+    EXPECT_LE(rows, 1000) << step;
+    EXPECT_NE(text.find("requiring   2147483647  steps."), std::string::npos)
+        << text.substr(0, 200);
+    EXPECT_EQ(text.find("Infinity"), std::string::npos) << text.substr(0, 200);
+  }
+}
+
 // Ranges skip rows without 1D pipes, channel atoms are none, and the
 // direction of a cluster 1 that was never 1D is three blanks.
 TEST(SummaryReport, RangesChannelAtomsAndDirection) {

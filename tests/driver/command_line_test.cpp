@@ -35,6 +35,8 @@ std::string settings(const parsed& p) {
     << " pdb=" << p.state.pdbname << " map=" << p.state.mapfile << " ra=" << p.params.clusternum
     << " mt=" << p.params.maxtime << " fault=" << p.notes.fault.substr(0, p.notes.fault.find(' ')) << " unknown=";
   for (const std::string& name : p.notes.unknown_options) s << name << ",";
+  s << " earlier=";
+  for (const std::string& name : p.notes.earlier_names) s << name << ",";
   s << " ";
   return s.str();
 }

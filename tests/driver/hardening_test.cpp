@@ -60,6 +60,11 @@ TEST_F(hardening, AbsurdAndNonFiniteNumbers) {
                 .err.find("the grid size 4000.0 that keeps every edge within 250 grid intervals leaves no "
                           "interval along the 42.77 Å edge b: the cell's edges differ too much for one grid"),
             std::string::npos);
+  // An edge of 1e30 Å leaves the lengths across the cell beyond single
+  // precision: the header refuses it before any grid is tried.
+  EXPECT_NE(run(edited(no_scale, "CRYST1", 7, "  1.0e30 "), {"-nm"})
+                .out.find(" CCP4:  Lengths across the cell of the CRYST1 record"),
+            std::string::npos);
   for (const auto& [pdb, where] : std::vector<std::pair<std::string, std::string>>{
            {edited(ubq, "ATOM      7", 39, "     NaN"), "line 327, columns 39-46: '     NaN'"},
            {edited(ubq, "CRYST1", 16, "      inf"), "line 314, columns 16-24"},
