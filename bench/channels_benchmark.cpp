@@ -129,10 +129,8 @@ int main(int argc, char** argv) {
     literal_too = literal_too || std::string(argv[a]) == "--literal";
     yardstick_too = yardstick_too || std::string(argv[a]) == "--yardstick";
   }
-  std::unique_ptr<porvane::bench::loaded_structure> run;
-  timed("/dev/null", [&] {
-    run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { f(); });
-  });
+  const auto run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{});
+  if (!run) return 2;
   const run_flags& flags = run->flags;
   run_params& params = run->params;
   const crystal_record& celli = *run->celli;

@@ -10,8 +10,6 @@
 // seconds, the predicted literal time, the speed-up, peak memory, and checks
 // the fast map against the literal one at sample points.
 #include <sys/resource.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <array>
 #include <bit>
@@ -28,9 +26,7 @@
 #include "common/run_params.hpp"
 #include "distmap/distance_map.hpp"
 #include "distmap/unit_cell_grid.hpp"
-#include "input/atom_reader.hpp"
-#include "input/header_reader.hpp"
-#include "common/linear_algebra.hpp"
+#include "reference/loaded_structure.hpp"
 
 using namespace porvane;
 
@@ -88,23 +84,16 @@ void make_atoms(atom_store& atoms, const crystal_record& c, int natoms, std::mt1
   atoms.nslots = natoms;
 }
 
-// The crystal and atoms of a PDB file, the readers' report lines discarded.
+// The crystal and atoms of a PDB file as a run reads them, the report lines
+// discarded; false, the reason on standard error, when the file holds no
+// cell, no symmetry operators or no atoms for the map.
 bool read_pdb(const char* name, crystal_record& c, atom_store& atoms, run_params& params) {
-  std::fflush(stdout);
-  const int saved = dup(1);
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, 1);
-  run_flags flags;
-  header_store header;
-  int32_t nheader = 0;
-  read_header(name, c, header, nheader, flags, params);
-  read_atoms(name, params, atoms, flags, c);
-  matinv(c.fracmat, c.orthmat);
-  std::fflush(stdout);
-  dup2(saved, 1);
-  close(null);
-  close(saved);
-  return c.nsym > 0 && atoms.count.natoms > 0;
+  const auto s = bench::load_structure(name, run_flags{}, params);
+  if (!s) return false;
+  c = *s->celli;
+  atoms = std::move(s->atoms);
+  params = s->params;
+  return true;
 }
 
 long peak_kb() {
@@ -124,10 +113,7 @@ int main(int argc, char** argv) {
   run_params params;
   if (argc == 4 && std::string(argv[1]) == "--pdb") {
     gridsize = std::strtof(argv[3], nullptr);
-    if (!read_pdb(argv[2], celli, atoms, params)) {
-      std::fprintf(stderr, "%s: no crystal or no atoms\n", argv[2]);
-      return 2;
-    }
+    if (!read_pdb(argv[2], celli, atoms, params)) return 2;
     a = celli.cell[0];
     b = celli.cell[1];
     cc = celli.cell[2];

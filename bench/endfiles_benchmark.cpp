@@ -15,9 +15,7 @@
 // time without the rerun), and the peak memory before and after the stage.
 // For nc with literal-atoms > 0 it also times measuring that many atoms
 // against every channel point and image, and scales the time to all atoms.
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,6 +43,7 @@
 #include "reference/loaded_structure.hpp"
 
 using namespace porvane;
+using porvane::bench::silently;
 
 namespace {
 
@@ -58,22 +57,6 @@ long peak_mib() {
   return ru.ru_maxrss / 1024;
 }
 
-// Runs f with standard output sent to /dev/null.
-template <class F>
-void silently(F&& f) {
-  report().flush();
-  std::fflush(stdout);
-  const int saved = dup(1);
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, 1);
-  f();
-  report().flush();
-  std::fflush(stdout);
-  dup2(saved, 1);
-  close(null);
-  close(saved);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,7 +65,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string kind = argv[2];
-  const auto run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{}, [](auto&& f) { silently(f); });
+  const auto run = porvane::bench::load_structure(argv[1], run_flags{}, run_params{});
+  if (!run) return 2;
   const crystal_record& celli = *run->celli;
   const run_flags& flags = run->flags;
   run_params& params = run->params;

@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
   std::printf("stage: %.2f s processor time, script %.1f MB\n", stage,
               static_cast<double>(std::filesystem::file_size(dir / "reeb_graph.py")) / 1e6);
 
+  bool differ = false;
   if (literal) {
     // One slice and one slice pair per direction, step by step, against the
     // fast finders on the same slice.
@@ -115,8 +116,10 @@ int main(int argc, char** argv) {
       test::literal_find_edges(params, flags, gb, mid, b);
       slow += cpu_seconds() - t;
       if (a.along(d).nnodes() != b.along(d).nnodes() || a.along(d).nedges() != b.along(d).nedges() ||
-          ga.patch != gb.patch)
+          ga.patch != gb.patch) {
         std::printf("direction %d: the fast and literal finders differ\n", d);
+        differ = true;
+      }
     }
     const double slices = 3.0 * (n + 1) / 2.0;  // two slices and one pair per sample
     std::printf("literal finders: %.2f s for 3 samples, about %.0f s for the grid; fast %.4f s; speed-up %.0f x\n",
@@ -127,4 +130,5 @@ int main(int argc, char** argv) {
   std::printf("peak memory %.0f MB\n", static_cast<double>(ru.ru_maxrss) / 1024.0);
   std::filesystem::current_path("/");
   std::filesystem::remove_all(dir);
+  return differ ? 1 : 0;
 }

@@ -10,31 +10,54 @@
 # on 4jsv, with a lean union-find labelling of the same cutoffs as yardstick
 # at the finest grid and the literal loop of the tests on a small grid.
 #
-#   bench/run_benchmark.sh [build directory] [pdb file]
+#   bench/run_benchmark.sh [--quick] [build directory] [pdb file]
+#
+# --quick runs every benchmark once, at one coarse grid and on small
+# synthetic crystals, for a check (with a small structure) that each runs.
+# The script stops with the status of the first run that fails.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+quick=
+if [ "${1:-}" = --quick ]; then
+  quick=yes
+  shift
+fi
 build=$(cd "${1:-$here/../build}" && pwd)
 pdb=${2:-$here/../tests/data/pdb/4jsv.pdb}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$pdb" "$work/"
 name=$(basename "$pdb")
+# shellcheck source=bench/run_steps.sh
+. "$here/run_steps.sh"
+need_benchmarks distmap reeb channels
 
-for gridsize in 0.8 1.0 2.0; do
+# Grids of the whole runs, of the map of the structure, of the stage-by-stage
+# channel runs (the first with the yardstick); synthetic crystals (a:b:c:atoms:grid);
+# edges of the synthetic channel networks.
+if [ -n "$quick" ]; then
+  run_grids="2.0" map_grids="2.0" channel_grids="2.0"
+  crystals="40:50:60:1000:2.0" networks="40"
+else
+  run_grids="0.8 1.0 2.0" map_grids="1.0 2.0" channel_grids="0.8 1.0 2.0"
+  crystals="139:163:208:22000:1.0 139:163:208:22000:2.0 250:250:250:25000:1.0" networks="250 125"
+fi
+
+for gridsize in $run_grids; do
   echo "== $name at $gridsize A (-f, whole default run)"
-  (cd "$work" && rm -f ./*.map && /usr/bin/time -v "$build/porvane" "$name" -re "$gridsize" -f \
-      > report.txt 2> time.txt) || true
-  grep -E "Number of gridpoints|Gridsize used|Map calculation completed" "$work/report.txt"
-  echo "   cutoffs of the multiscale loop: $(grep -cE '^ +-?[0-9]+\.[0-9] +[0-9]+ +[0-9]+ ' "$work/report.txt")"
-  grep -E "User time|System time|Elapsed|Maximum resident" "$work/time.txt"
+  rm -f "$work"/*.map
+  timed "Number of gridpoints|Gridsize used|Map calculation completed" \
+    "$build/porvane" "$name" -re "$gridsize" -f
+  echo "   cutoffs of the multiscale loop: $(grep -cE '^ +-?[0-9]+\.[0-9] +[0-9]+ +[0-9]+ ' "$work/out.txt")"
 done
 
 if [ -x "$build/bench/porvane_distmap_benchmark" ]; then
-  for gridsize in 1.0 2.0; do
+  for gridsize in $map_grids; do
     echo "== $name read by the input library, grid $gridsize A"
     "$build/bench/porvane_distmap_benchmark" --pdb "$pdb" "$gridsize"
   done
-  for args in "139 163 208 22000 1.0" "139 163 208 22000 2.0" "250 250 250 25000 1.0"; do
+  for crystal in $crystals; do
+    args=$(echo "$crystal" | tr : ' ')
     echo "== synthetic crystal: $args"
     # shellcheck disable=SC2086
     "$build/bench/porvane_distmap_benchmark" $args
@@ -42,19 +65,20 @@ if [ -x "$build/bench/porvane_distmap_benchmark" ]; then
 fi
 
 if [ -x "$build/bench/porvane_reeb_benchmark" ]; then
-  for n in 250 125; do
+  for n in $networks; do
     echo "== Reeb stage, synthetic channel network, $((n + 1))^3 grid points, all three directions"
-    /usr/bin/time -v "$build/bench/porvane_reeb_benchmark" "$n" --literal 2> "$work/time.txt" | grep -v "^ "
-    grep -E "User time|System time|Maximum resident" "$work/time.txt"
+    timed "^[^ ]" "$build/bench/porvane_reeb_benchmark" "$n" --literal
   done
 fi
 
 if [ -x "$build/bench/porvane_channels_benchmark" ]; then
   cd "$work"
   echo "== channel stages of $name, stage by stage"
-  "$build/bench/porvane_channels_benchmark" "$name" 0.8 --yardstick
-  "$build/bench/porvane_channels_benchmark" "$name" 1.0
-  "$build/bench/porvane_channels_benchmark" "$name" 2.0
+  option=--yardstick
+  for gridsize in $channel_grids; do
+    "$build/bench/porvane_channels_benchmark" "$name" "$gridsize" $option
+    option=
+  done
   echo "== the literal loop of the tests on a small grid"
   "$build/bench/porvane_channels_benchmark" "$name" 4.0 --literal
 fi

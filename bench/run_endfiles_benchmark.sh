@@ -12,9 +12,18 @@
 # default run with -f at 0.83 Å, the same with -rb, -cm, -nc and -ex, and the
 # zoom search.
 #
-#   bench/run_endfiles_benchmark.sh [build directory] [pdb file]
+#   bench/run_endfiles_benchmark.sh [--quick] [build directory] [pdb file]
+#
+# --quick runs every benchmark once at a coarse grid, for a check (with a
+# small structure) that each runs. The script stops with the status of the
+# first run that fails.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+quick=
+if [ "${1:-}" = --quick ]; then
+  quick=yes
+  shift
+fi
 build=$(cd "${1:-$here/../build}" && pwd)
 pdb=${2:-$here/../tests/data/pdb/4jsv.pdb}
 bench="$build/bench/porvane_endfiles_benchmark"
@@ -29,25 +38,27 @@ cp "$pdb" "$work/"
   echo END
 } > "$work/cubic.pdb"
 
-# Runs a command in the work directory under /usr/bin/time -v; prints the
-# lines of its output that match $2's pattern, then the time figures.
-timed() {
-  pattern=$1
-  shift
-  (cd "$work" && /usr/bin/time -v "$@" > out.txt 2> time.txt) || true
-  grep -aE "$pattern" "$work/out.txt" || true
-  grep -E "User time|System time|Elapsed|Maximum resident" "$work/time.txt"
-}
+# shellcheck source=bench/run_steps.sh
+. "$here/run_steps.sh"
+need_benchmarks endfiles
 bench_lines="^(rb|cm|nc|ex):|^  "
 
+# Grids of the Reeb stage, of the grid-point and nearest-channel files and of
+# the whole runs.
+if [ -n "$quick" ]; then
+  reeb_grids="2.0" file_grid="2.0"
+else
+  reeb_grids="0.83 1.0" file_grid="0.83"
+fi
+
 if [ -x "$bench" ]; then
-  for gridsize in 0.83 1.0; do
+  for gridsize in $reeb_grids; do
     echo "== Reeb stage, $name at $gridsize A"
     timed "$bench_lines" "$bench" "$name" rb "$gridsize"
   done
   for kind in cm nc; do
-    echo "== $kind file, $name at 0.83 A"
-    timed "$bench_lines" "$bench" "$name" "$kind" 0.83 5
+    echo "== $kind file, $name at $file_grid A"
+    timed "$bench_lines" "$bench" "$name" "$kind" "$file_grid" 5
   done
   echo "== ex file, $name"
   timed "$bench_lines" "$bench" "$name" ex
@@ -55,10 +66,10 @@ if [ -x "$bench" ]; then
   timed "$bench_lines" "$bench" cubic.pdb ex
 fi
 for option in "" -rb -cm -nc -ex; do
-  echo "== whole run: porvane $name -re 0.83 -f $option"
+  echo "== whole run: porvane $name -re $file_grid -f $option"
   rm -f "$work"/*.map "$work/reeb_graph.py" "$work/${stem}"_*.pdb
   # shellcheck disable=SC2086
-  timed "Gridsize used|Number of gridpoints" "$build/porvane" "$name" -re 0.83 -f $option
+  timed "Gridsize used|Number of gridpoints" "$build/porvane" "$name" -re "$file_grid" -f $option
 done
 for input in "$name" cubic.pdb; do
   echo "== zoom search (-zm), $input"

@@ -391,7 +391,8 @@ inline slice_periods cluster_slices::periods_of(int d, int32_t s) const {
 // Nearest image to the running mean; of equally near ones the first in the
 // order u outer, w inner.
 inline int cluster_slices::nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
-                                  const double delta[3], double dd, float mp, float mq) const {
+                                  const double delta[3], double dd, float mp, float mq) {
+  ++image_searches_;
   const int ap = plane_p[d], aq = plane_q[d];
   const int32_t np = grid_.n[ap], nq = grid_.n[aq];
   const cell_frame& frame = *grid_.frame;

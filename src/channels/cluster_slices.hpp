@@ -30,6 +30,10 @@ class cluster_slices final : public cluster_geometry {
   slice_centre profile_slice(int32_t k, int d, int32_t s, cluster_axis_block& block) override;
   int32_t open_lines(int32_t k, int d) override;
 
+  // Points of the profiles so far whose image was searched for: those not
+  // near the estimate of their slice's running mean.
+  std::size_t image_searches() const { return image_searches_; }
+
  private:
   const channel_points& points_;
   analysis_grid grid_;
@@ -51,6 +55,7 @@ class cluster_slices final : public cluster_geometry {
   // what limits the nearest-image search of the profiles.
   std::vector<float> frac_[3];
   double tolerance_ = 0.0;
+  std::size_t image_searches_ = 0;
 
   void group_by_cluster();
   const slice_groups& slices_of(int32_t k, int d);
@@ -65,7 +70,7 @@ class cluster_slices final : public cluster_geometry {
   // `delta` (dd squared) from the estimate of the running mean (mp, mq):
   // 0..8 for the shift (u, w) = (c / 3 − 1, c % 3 − 1).
   int nearest_image(const slice_periods& im, int d, int32_t s, int32_t p, int32_t q,
-                    const double delta[3], double dd, float mp, float mq) const;
+                    const double delta[3], double dd, float mp, float mq);
 };
 
 }  // namespace porvane

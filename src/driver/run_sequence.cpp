@@ -27,7 +27,7 @@
 #include "endfiles/grid_point_file.hpp"
 #include "endfiles/nearest_channel_file.hpp"
 #include "input/header_reader.hpp"
-#include "input/structure_report.hpp"
+#include "input/structure_reading.hpp"
 #include "reeb/reeb_stage.hpp"
 #include "zoom/zoom_search.hpp"
 
@@ -48,17 +48,6 @@ struct run_records {
   channel_context channels;
   reeb_graph reebgraph;
 };
-
-void header_stops(const crystal_record& celli, const run_flags& flags) {
-  if (celli.nsym == 0) stop_after_line("No symmetry operators...aborting");
-  if (celli.nsym > maxsymops)
-    stop_after_line("Number of symm ops:", celli.nsym, ". Maximum: ", maxsymops,
-                    ". Increase maxsymops AND this parameter in sg type and recompile");
-  if (celli.nncs > maxncsops)
-    stop_after_line("Number of ncs ops:", celli.nncs, ". Maximum: ", maxncsops,
-                    ". Increase maxncsops AND this parameter in ncs type and recompile");
-  if (flags.ho == 1) stop_after_line("Basic info only requested. Ending.");
-}
 
 // The banner: the input name in a field of 132 characters, or whole when
 // it is longer.
@@ -122,13 +111,7 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   check_reeb_direction(flags, params);
   make_output_names(params, flags, state);
   banner(state);
-  read_header(state.pdbname, celli, run.header, state.nheader, flags, params);
-  header_stops(celli, flags);
-  complete_cell_frame(celli);
-
-  report().free("Reading atoms...");
-  report().free();
-  read_and_describe_atoms(celli, params, flags, run.atoms, state);
+  read_structure(celli, run.header, params, flags, run.atoms, state);
   make_output_names(params, flags, state);
   refresh_orthogonalisation(celli, flags);
   atom_limit(run.atoms);

@@ -9,5 +9,6 @@ set(PORVANE_INPUT_SOURCES
   src/input/element_mass_table.cpp
   src/input/atom_reader.cpp
   src/input/structure_report.cpp
+  src/input/structure_reading.cpp
   src/input/unit_shape.cpp
 )

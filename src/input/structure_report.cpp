@@ -9,7 +9,6 @@
 #include "common/limits.hpp"
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
-#include "input/atom_reader.hpp"
 
 namespace porvane {
 
@@ -312,18 +311,6 @@ void report_atom_use(const run_flags& flags, atom_counts& count, const run_state
                   count_product(count.natoms, state.nncs_applied));
   }
   report().free();
-}
-
-void read_and_describe_atoms(crystal_record& celli, run_params& params, run_flags& flags,
-                             atom_store& atoms, run_state& state) {
-  read_atoms(state.pdbname, params, atoms, flags, celli);
-  const structure_figures figures = describe_structure(celli, params, flags, atoms, state);
-  structure_report(celli, params, flags, atoms, state, figures);
-  if (heteroatom_reread_needed(atoms.count, params)) {
-    flags.hn = 1;
-    read_atoms(state.pdbname, params, atoms, flags, celli);
-  }
-  report_atom_use(flags, atoms.count, state);
 }
 
 }  // namespace porvane

@@ -40,10 +40,4 @@ bool heteroatom_reread_needed(const atom_counts& count, const run_params& params
 // switches' lines and the number of atoms the distance map will use.
 void report_atom_use(const run_flags& flags, atom_counts& count, const run_state& state);
 
-// The atoms of state.pdbname as a run takes them: the first read, its
-// description and report, the second read when the heteroatom policy asks
-// for it (flags.hn set), and the number of atoms the map will use.
-void read_and_describe_atoms(crystal_record& celli, run_params& params, run_flags& flags,
-                             atom_store& atoms, run_state& state);
-
 }  // namespace porvane

@@ -44,6 +44,31 @@ TEST(DistanceSpread, NegativeRadicandGivesZero) {
   EXPECT_EQ(distance_spread(2.0f, 3.0f, 5.0f), 0.5f);  // 1 and 2: sqrt(2.5 - 2.25)
 }
 
+// The image of a point is searched for only away from the running mean of its
+// slice: not once for a tube inside the cell (every point within half a
+// period of the mean), but for one whose slices wrap across the a face.
+TEST(SliceProfile, ImagesSearchedOnlyAwayFromTheMean) {
+  const auto celli = test::make_crystal({31.0, 27.0, 23.0, 90, 90, 90}, "P 1");
+  auto searches = [&](const std::function<bool(int32_t)>& in_tube) {
+    grid_store g = test::make_grid({8, 8, 8}, [&](int32_t i, int32_t j, int32_t) {
+      return in_tube(i) && (j == 3 || j == 4) ? 2.0f : 0.0f;
+    });
+    channel_points points;
+    points.load(g);
+    cluster_table chinfo;
+    int32_t nclust = 0;
+    find_clusters(run_flags{}, run_params{}, 1.0f, points, chinfo, nclust);
+    const analysis_grid grid{{8, 8, 8}, celli.get(), 2.0f};
+    cluster_slices geometry(points, grid);
+    cluster_axis_block block;
+    block.size_slices(8);
+    for (int32_t s = 0; s <= 8; ++s) geometry.profile_slice(1, 2, s, block);
+    return geometry.image_searches();
+  };
+  EXPECT_EQ(searches([](int32_t i) { return i >= 2 && i <= 5; }), 0u);
+  EXPECT_GT(searches([](int32_t i) { return i <= 1 || i >= 7; }), 0u);
+}
+
 // The cases of tests/data/channels/constructed_clusters.txt: the clusters,
 // the text and the bottleneck tensor.
 TEST(ConstructedClusters, ClustersRowsAndTensor) {

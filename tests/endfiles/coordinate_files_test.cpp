@@ -70,6 +70,25 @@ TEST(NearestChannel, NearerThroughAFartherRing) {
   EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(1.0455544f, 1));
 }
 
+// Channel points of clusters 5 and 2 at x = 6 and 14 Å, and of cluster 7 at
+// x = 2 Å: an atom as far from two of them takes the cluster of the one
+// earlier in grid order (i outer), whichever the search meets first.
+TEST(NearestChannel, EqualDistancesTheEarlierPointInGridOrder) {
+  auto celli = make_crystal({20, 20, 20, 90, 90, 90}, "P 1");
+  grid_store gridi;
+  gridi.resize(10, 10, 10);
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  gridi.clust[gridi.index(3, 5, 5)] = 5, gridi.clust[gridi.index(7, 5, 5)] = 2, gridi.clust[gridi.index(1, 5, 5)] = 7;
+  const channel_point_index index(*celli, 2.0f, gridi);
+  for (const auto& [x, depth, cluster] : std::vector<std::array<float, 3>>{{10.0f, 4.0f, 5}, {18.0f, 4.0f, 7}, {4.0f, 2.0f, 7}}) {
+    const float c[3] = {x, 10.0f, 10.0f};
+    float dist = 0;
+    int32_t clust = 0;
+    index.nearest(c, dist, clust);
+    EXPECT_EQ(std::make_pair(dist, clust), std::make_pair(depth, static_cast<int32_t>(cluster))) << x;
+  }
+}
+
 // No CRYST line in the header: one CRYST1 line in the grid-point file, none in
 // the expanded file. No channel point: W -1.00 and a B of asterisks. No
 // atoms: blank names and zeros on every grid line.
