@@ -145,9 +145,12 @@ int main(int argc, char** argv) {
   const float cpu = processor_seconds() - t0;
   const double wall = wall_seconds() - w0;
   const double bytes = static_cast<double>(std::filesystem::file_size(name));
-  std::printf("%s: %s, grid %.3f A (%d x %d x %d intervals, %zu points), %d atoms, %d symmetry operators\n",
-              kind.c_str(), argv[1], kind == "ex" ? 0.0 : params.gridsize, state.gridmax[0], state.gridmax[1],
-              state.gridmax[2], gridi.points(), atoms.count.natoms, celli.nsym);
+  if (kind == "ex")  // the expanded file needs no grid
+    std::printf("%s: %s, %d atoms, %d symmetry operators\n", kind.c_str(), argv[1], atoms.count.natoms, celli.nsym);
+  else
+    std::printf("%s: %s, grid %.3f A (%d x %d x %d intervals, %zu points), %d atoms, %d symmetry operators\n",
+                kind.c_str(), argv[1], params.gridsize, state.gridmax[0], state.gridmax[1], state.gridmax[2],
+                gridi.points(), atoms.count.natoms, celli.nsym);
   if (kind != "ex")
     std::printf("  before the stage: map %.2f s, channel analysis %.2f s (%zu cutoffs, 3D radius %.2f A)\n", map_s,
                 analysis_s, chan.radius_table.size(), static_cast<double>(maxrad3d));
