@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 
@@ -233,6 +234,51 @@ TEST_F(hardening, OnlyAtomRecordsTakeSlots) {
   EXPECT_EQ(reports[1], reports[0]);
   EXPECT_EQ(maps[1], maps[0]);
   EXPECT_GT(maps[0].size(), 1024u);
+}
+
+// An option name the program does not know is passed over with a warning:
+// the report and the status are those of the run without it.
+TEST_F(hardening, UnknownOptionsPassedOver) {
+  const auto plain = run(ubq, {"-re", "4.0", "-vb", "1"});
+  const auto unknown = run(ubq, {"-xx", "-re", "4.0", "-vb", "1", "--help"});
+  EXPECT_EQ(unknown.status, 0);
+  EXPECT_EQ(testing::mask_times(unknown.out), testing::mask_times(plain.out));
+  EXPECT_EQ(unknown.err, "porvane: warning: unknown option \"-xx\" passed over\n"
+                         "porvane: warning: unknown option \"--help\" passed over\n");
+}
+
+// A SCALE matrix that disagrees with the cell is used after the header's
+// warning: 1ubq's scaled by 1e-4 (positions past the f8.2 field of the Reeb
+// script), and with its rows 2 and 3 swapped and a translation of 1e7 in row
+// 2 (single precision puts the planes along b at one place: pipes whose ends
+// coincide). The whole analysis writes no figure that is not a number, in
+// the report or any file, and a Reeb script that is Python.
+TEST_F(hardening, DisagreeingScaleMatrices) {
+  const std::string scaled = edited(
+      edited(edited(ubq, "SCALE1", 11, " 1.967e-06"), "SCALE2", 21, " 2.338e-06"), "SCALE3", 31, " 3.454e-06");
+  const std::string swapped = edited(edited(ubq, "SCALE2", 11, "  0.000000  0.000000  0.034542          1.0e7"),
+                                     "SCALE3", 11, "  0.000000  0.023381  0.000000");
+  for (const std::string& pdb : {scaled, swapped}) {
+    fs::remove_all(dir), fs::create_directories(dir);
+    const auto r = run(pdb, {"-rb", "-cl", "-cm", "-nc", "-ex"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n           Proceeding with given scale matrix.\n"), std::string::npos);
+    std::string texts = r.out;  // the report and every file written but the map
+    for (const auto& f : fs::directory_iterator(dir)) {
+      const std::string text = read_file(f.path());
+      if (f.path().extension() != ".map") {
+        if (f.path().filename() != "in.pdb") texts += text;
+        continue;
+      }
+      for (std::size_t n = 257 + testing::map_word(text, 24) / 4; 4 * n <= text.size(); ++n)  // the values
+        EXPECT_TRUE(std::isfinite(testing::map_word<float>(text, n))) << n;
+    }
+    EXPECT_EQ(texts.find('\0'), std::string::npos);
+    for (const char* bad : {"NaN", "Inf"})
+      EXPECT_EQ(texts.find(bad), std::string::npos) << texts.substr(std::min(texts.find(bad), texts.size()), 80);
+    const std::string compile = "compile(open('reeb_graph.py').read(), 'reeb_graph.py', 'exec')";
+    EXPECT_EQ(run_program("/usr/bin/python3", {"-c", compile}, dir).status, 0);
+  }
 }
 
 }  // namespace

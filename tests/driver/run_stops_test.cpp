@@ -37,6 +37,14 @@ TEST(RunStops, StatusAndMessageOfEveryStop) {
   auto blank_ended = run_program(PORVANE_BINARY, {"one_atom.pdb "}, dir);  // the name as typed
   EXPECT_EQ(blank_ended.status, 2);
   EXPECT_NE(blank_ended.err.find("'one_atom.pdb '"), std::string::npos) << blank_ended.err;
+  // An option whose value is missing, as it comes last.
+  for (const auto& [option, what] :
+       {std::pair<std::string, std::string>{"-re", "a value"}, {"-rm", "a map file name"}}) {
+    const auto last = run_program(PORVANE_BINARY, {"one_atom.pdb", option}, dir);
+    EXPECT_EQ(last.status, 2);
+    EXPECT_EQ(last.out, "");
+    EXPECT_EQ(last.err, "porvane: " + option + " needs " + what + "; it is the last argument\n");
+  }
   fs::copy_file(dir / "one_atom.pdb", dir / long_name);
   std::ofstream(dir / "old.map") << "old";
   fs::create_symlink("old.map", dir / map);

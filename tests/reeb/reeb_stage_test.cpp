@@ -5,6 +5,7 @@
 // existing script: the stops table.
 #include <gtest/gtest.h>
 
+#include "common/run_stop.hpp"
 #include "reeb_test_support.hpp"
 
 namespace porvane {
@@ -125,6 +126,25 @@ TEST(ReebStageEndToEnd, CentringMovesTheGraph) {
   EXPECT_NE(r.script.find("SPHERE,    0.00,    2.00,    3.00,0.5,\nSPHERE,    0.00,    4.00,    4.00,0.5,\n"),
             std::string::npos)
       << r.script;
+}
+
+// A frame that places the centre of the graph but not its node once moved
+// by a whole cell: the one point, in the plane i = 5 (a = 10/9), lies at
+// 1.12e37 * (10/9 - 31), the centre's a of 10/9 moves it by -1 to
+// 1.12e37 * (1/9 - 31), beyond single precision. No whole run reaches this
+// past the header's check of the lengths across the cell; the stage still
+// refuses it.
+TEST(ReebStageEndToEnd, NodesMovedBeyondSinglePrecision) {
+  cell_frame frame = test::make_frame(9, 10, 10, 90, 90, 90);
+  frame.fracmat[0][0] = 1.0f / 1.12e37f, frame.orthmat[0][0] = 1.12e37f, frame.fracshift[0] = 31.0f;
+  try {
+    run_stage(tube, labels_at(tube, {{5, 1, 1}}), reeb_params(1, 1.0f, 0), run_flags{}, frame);
+    ADD_FAILURE() << "the graph was drawn";
+  } catch (const run_stop& stop) {
+    EXPECT_EQ(stop.status, library_fatal);
+    EXPECT_EQ(stop.message, "Reeb graph along direction 1: its node positions are not finite numbers; the scale "
+                            "matrix of the header does not give a usable frame");
+  }
 }
 
 // Positions past the f8.2 field (the tube at 40000 Å spacing, its cell shifted

@@ -59,15 +59,17 @@ inline stage_result run_stage(const grid_store& grid, const std::vector<int32_t>
   grid_store g = grid;
   const fs::path dir = testing::fresh_directory("reeb_stage"), home = fs::current_path();
   fs::current_path(dir);
+  struct back_home {  // also when the stage stops the run
+    fs::path home, dir;
+    ~back_home() { fs::current_path(home), fs::remove_all(dir); }
+  } guard{home, dir};
   res.report = testing::captured_report([&] {
     reeb_graph_stage(res.params, flags, frame, g, 0.0f, res.graph, [&](float cutoff) {
       g.clust = labels;
       report().free("stand-in cluster analysis at", cutoff);
     });
   });
-  fs::current_path(home);
   res.script = testing::read_file(dir / "reeb_graph.py");
-  fs::remove_all(dir);
   return res;
 }
 
