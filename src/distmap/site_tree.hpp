@@ -26,7 +26,8 @@ class site_tree {
   static int64_t bytes(int64_t nsites);
 
   // The tree over the sites first..end of `sites` with finite coordinates:
-  // boxes split at the median of their widest axis.
+  // boxes split across their widest axis, at its middle where that leaves
+  // half a leaf or more on each side, else at the median.
   void build(const std::vector<map_site>& sites, uint32_t first, uint32_t end);
 
   bool empty() const { return nodes_.empty(); }
@@ -47,7 +48,7 @@ class site_tree {
       uint32_t node;
       float gap2;  // squared distance from the point to the box
     };
-    pending stack[2 * 64];  // two per level of a tree of at most 2^32 sites
+    pending stack[2 * 64];  // one more than the deepest branch (site_tree.cpp)
     int depth = 0;
     auto gap2 = [&](uint32_t n) {
       float s = 0.0f;
@@ -83,7 +84,7 @@ class site_tree {
   std::vector<tree_node> nodes_;
   std::vector<uint32_t> order_;  // sites in the order of the tree
 
-  uint32_t build_node(const std::vector<map_site>& sites, uint32_t begin, uint32_t end);
+  uint32_t build_node(const std::vector<map_site>& sites, uint32_t begin, uint32_t end, int depth);
 };
 
 }  // namespace porvane
