@@ -195,10 +195,11 @@ int main(int argc, char** argv) {
   std::printf("grid points       %zu\n", gridi.points());
   std::printf("atom copies       %zu (sites %lld)\n", copies.size(), static_cast<long long>(st.sites));
   std::printf("fast map          %.2f s processor (copies %.2f s, sites %.2f s, points %.2f s),"
-              " %.1f evaluations per point\n",
+              " %.1f evaluations per point, %lld of %lld blocks in the tree\n",
               fast_seconds, fast_seconds - st.setup_seconds - st.block_seconds, st.setup_seconds,
               st.block_seconds,
-              static_cast<double>(st.evaluations) / static_cast<double>(gridi.points()));
+              static_cast<double>(st.evaluations) / static_cast<double>(gridi.points()),
+              static_cast<long long>(st.tree_blocks), static_cast<long long>(st.blocks));
   std::printf("literal (scaled)  %.0f s from %.3f s on one plane with %zu copies\n", literal_seconds,
               slab_seconds, share);
   std::printf("speed-up          %.0f x\n", literal_seconds / fast_seconds);
