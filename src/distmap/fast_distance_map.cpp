@@ -50,7 +50,8 @@ constexpr int64_t tree_payback = 16;
 // squares, sums in the same order, square roots and the radius subtraction
 // all round monotonically, so a bound never passes the distance it bounds
 // and a site is pruned only when it cannot even tie. Only the bucket ranges
-// are widened (bucket_span).
+// (bucket_span) and the tree's box test, which compares squares (site_tree),
+// are widened.
 
 using site = map_site;
 
