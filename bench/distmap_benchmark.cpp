@@ -3,10 +3,12 @@
 //
 //   porvane_distmap_benchmark [a b c natoms gridsize]
 //   porvane_distmap_benchmark --pdb file gridsize
+//   porvane_distmap_benchmark --group clump|spread natoms gridsize
 //
 // Defaults: a 139 × 163 × 208 Å cell in P 21 21 21 (4 operators) with 22000
 // atoms in globular molecules, grid 1.0 Å; or the crystal of a PDB file as
-// the input readers give it. Prints grid points, atom copies, processor
+// the input readers give it; or distinct atoms in a 50 Å cell of P 1, inside
+// a 1 Å cube at its centre (a clump) or over the whole cell (spread). Prints grid points, atom copies, processor
 // seconds, the predicted literal time, the speed-up, peak memory, and checks
 // the fast map against the literal one at sample points.
 #include <sys/resource.h>
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,11 +35,13 @@ using namespace porvane;
 
 namespace {
 
+constexpr float group_cell = 50.0f;  // cell edge of the clump and spread crystals (Å)
+
 // P 21 21 21 in fractional form: rotation diagonal and translation.
 const int rot_diag[4][3] = {{1, 1, 1}, {-1, -1, 1}, {-1, 1, -1}, {1, -1, -1}};
 const float trn[4][3] = {{0, 0, 0}, {0.5f, 0, 0.5f}, {0, 0.5f, 0.5f}, {0.5f, 0.5f, 0}};
 
-void make_crystal(crystal_record& c, float a, float b, float cc) {
+void make_crystal(crystal_record& c, float a, float b, float cc, int32_t nsym = 4) {
   const float edge[3] = {a, b, cc};
   for (int i = 0; i < 3; ++i) {
     c.cell[i] = edge[i];
@@ -44,8 +49,8 @@ void make_crystal(crystal_record& c, float a, float b, float cc) {
     c.orthmat[i][i] = edge[i];
     c.fracmat[i][i] = 1.0f / edge[i];
   }
-  c.nsym = 4;
-  for (int s = 0; s < 4; ++s) {
+  c.nsym = nsym;
+  for (int s = 0; s < nsym; ++s) {
     for (int r = 0; r < 3; ++r) {
       c.rsym[s][r][r] = static_cast<float>(rot_diag[s][r]);
       c.rsym[s][r][3] = trn[s][r] * edge[r];
@@ -78,6 +83,28 @@ void make_atoms(atom_store& atoms, const crystal_record& c, int natoms, std::mt1
     rec.element = " C";
     rec.radius = 1.5f + 0.3f * static_cast<float>(u(rng));
     for (int k = 0; k < 3; ++k) rec.xyz[k] = static_cast<float>(ctr[k] + p[k]);
+    atoms.pdbdata.push_back(rec);
+    for (int k = 0; k < 3; ++k) atoms.coords.push_back(rec.xyz[k]);
+  }
+  atoms.nslots = natoms;
+}
+
+// Distinct carbon atoms, on the 0.001 Å lattice of the PDB columns: inside
+// a cube of 1 Å at the centre of the cell (a clump) or over the whole cell.
+void make_group(atom_store& atoms, const crystal_record& c, bool clump, int natoms,
+                std::mt19937& rng) {
+  const float span = clump ? 1.0f : c.cell[0];
+  const float low = clump ? 0.5f * (c.cell[0] - span) : 0.0f;
+  std::uniform_int_distribution<int> u(0, static_cast<int>(std::lround(span * 1000.0f)));
+  std::set<std::array<int, 3>> seen;
+  while (static_cast<int>(seen.size()) < natoms) {
+    const std::array<int, 3> at = {u(rng), u(rng), u(rng)};
+    if (!seen.insert(at).second) continue;
+    atom_record rec;
+    rec.atname = " C  ";
+    rec.element = " C";
+    rec.radius = 1.74f;
+    for (int k = 0; k < 3; ++k) rec.xyz[k] = low + static_cast<float>(at[k]) / 1000.0f;
     atoms.pdbdata.push_back(rec);
     for (int k = 0; k < 3; ++k) atoms.coords.push_back(rec.xyz[k]);
   }
@@ -118,6 +145,13 @@ int main(int argc, char** argv) {
     b = celli.cell[1];
     cc = celli.cell[2];
     natoms = atoms.count.natoms;
+  } else if (argc == 5 && std::string(argv[1]) == "--group" &&
+             (std::string(argv[2]) == "clump" || std::string(argv[2]) == "spread")) {
+    a = b = cc = group_cell;
+    natoms = std::atoi(argv[3]);
+    gridsize = std::strtof(argv[4], nullptr);
+    make_crystal(celli, a, b, cc, 1);
+    make_group(atoms, celli, std::string(argv[2]) == "clump", natoms, rng);
   } else if (argc == 6) {
     a = std::strtof(argv[1], nullptr);
     b = std::strtof(argv[2], nullptr);
@@ -125,7 +159,10 @@ int main(int argc, char** argv) {
     natoms = std::atoi(argv[4]);
     gridsize = std::strtof(argv[5], nullptr);
   } else if (argc != 1) {
-    std::fprintf(stderr, "usage: %s [a b c natoms gridsize | --pdb file gridsize]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [a b c natoms gridsize | --pdb file gridsize | --group clump|spread "
+                 "natoms gridsize]\n",
+                 argv[0]);
     return 2;
   }
   if (atoms.pdbdata.empty()) {
@@ -195,10 +232,11 @@ int main(int argc, char** argv) {
   std::printf("grid points       %zu\n", gridi.points());
   std::printf("atom copies       %zu (sites %lld)\n", copies.size(), static_cast<long long>(st.sites));
   std::printf("fast map          %.2f s processor (copies %.2f s, sites %.2f s, points %.2f s),"
-              " %.1f evaluations per point\n",
+              " %.1f evaluations per point, %lld of %lld blocks in the tree\n",
               fast_seconds, fast_seconds - st.setup_seconds - st.block_seconds, st.setup_seconds,
               st.block_seconds,
-              static_cast<double>(st.evaluations) / static_cast<double>(gridi.points()));
+              static_cast<double>(st.evaluations) / static_cast<double>(gridi.points()),
+              static_cast<long long>(st.tree_blocks), static_cast<long long>(st.blocks));
   std::printf("literal (scaled)  %.0f s from %.3f s on one plane with %zu copies\n", literal_seconds,
               slab_seconds, share);
   std::printf("speed-up          %.0f x\n", literal_seconds / fast_seconds);

@@ -9,6 +9,11 @@
 # synthetic crystals, and the map, porosity scan, multiscale loop and summary
 # on 4jsv, with a lean union-find labelling of the same cutoffs as yardstick
 # at the finest grid and the literal loop of the tests on a small grid.
+# Then a clump of 4000, 8000 and 16000 atoms inside a 1 Å cube of a 50 Å P 1
+# cell against the same numbers of atoms spread over the cell
+# (bench/make_atom_group.py writes them): whole runs at 0.5 Å with -f and -s
+# (one cutoff: a clump leaves a void that the multiscale loop would step
+# through for some 200 cutoffs), and the map alone in the benchmark program.
 #
 #   bench/run_benchmark.sh [--quick] [build directory] [pdb file]
 #
@@ -34,13 +39,15 @@ need_benchmarks distmap reeb channels
 
 # Grids of the whole runs, of the map of the structure, of the stage-by-stage
 # channel runs (the first with the yardstick); synthetic crystals (a:b:c:atoms:grid);
-# edges of the synthetic channel networks.
+# edges of the synthetic channel networks; atoms of the clump and spread
+# crystals and their grid.
 if [ -n "$quick" ]; then
   run_grids="2.0" map_grids="2.0" channel_grids="2.0"
-  crystals="40:50:60:1000:2.0" networks="40"
+  crystals="40:50:60:1000:2.0" networks="40" groups="1000" group_grid="2.0"
 else
   run_grids="0.8 1.0 2.0" map_grids="1.0 2.0" channel_grids="0.8 1.0 2.0"
   crystals="139:163:208:22000:1.0 139:163:208:22000:2.0 250:250:250:25000:1.0" networks="250 125"
+  groups="4000 8000 16000" group_grid="0.5"
 fi
 
 for gridsize in $run_grids; do
@@ -63,6 +70,18 @@ if [ -x "$build/bench/porvane_distmap_benchmark" ]; then
     "$build/bench/porvane_distmap_benchmark" $args
   done
 fi
+
+for natoms in $groups; do
+  for kind in clump spread; do
+    echo "== $natoms atoms, $kind, 50 A cell of P 1 at $group_grid A (-f -s, whole run)"
+    "$here/make_atom_group.py" "$kind" "$natoms" > "$work/$kind.pdb"
+    rm -f "$work"/*.map
+    timed "Est. time|Map calculation completed" "$build/porvane" "$kind.pdb" -re "$group_grid" -f -s
+    if [ -x "$build/bench/porvane_distmap_benchmark" ]; then
+      timed "fast map|check" "$build/bench/porvane_distmap_benchmark" --group "$kind" "$natoms" "$group_grid"
+    fi
+  done
+done
 
 if [ -x "$build/bench/porvane_reeb_benchmark" ]; then
   for n in $networks; do

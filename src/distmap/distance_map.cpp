@@ -29,10 +29,11 @@ float estimate_map_minutes(const run_flags& flags, const crystal_record& celli,
   const std::vector<atom_copy> copies = collect_atom_copies(flags, celli, atoms, false, moved);
   const float t_copies = processor_seconds() - t0;
   const fast_map_stats st = distance_map_fast(celli, copies, gridi, estimate_rows);
-  float seconds = t_copies + st.setup_seconds;
+  // The tree is built once, whatever share of the grid is computed.
+  float seconds = t_copies + st.setup_seconds + st.tree_seconds;
   if (st.blocks_done > 0) {
-    seconds +=
-        st.block_seconds * (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
+    seconds += (st.block_seconds - st.tree_seconds) *
+               (static_cast<float>(st.blocks) / static_cast<float>(st.blocks_done));
   }
   return seconds / 60.0f;
 }

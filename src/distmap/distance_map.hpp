@@ -60,6 +60,7 @@ struct fast_map_stats {
   int64_t tree_blocks = 0;      // blocks whose points were searched in the site tree
   float setup_seconds = 0.0f;   // processor time to lay out sites and buckets
   float block_seconds = 0.0f;   // processor time of the blocks computed
+  float tree_seconds = 0.0f;    // of it, building the site tree (once, however many blocks)
 };
 
 // The same map as distance_map_literal (same dist bits, iatom, incs, isym at

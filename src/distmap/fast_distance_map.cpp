@@ -6,9 +6,11 @@
 // beat an upper bound of the block's distances are sorted by a lower bound
 // of their distance to the block. Each point then scans them in that order
 // until no further site can win. A block farther than the start distance
-// from every site keeps the start distance without a search; points far
-// from a compact group of atoms are searched one by one in a tree of site
-// boxes (site_tree).
+// from every site keeps the start distance without a search. Where a list
+// would be long, or its order says little about each point (points far
+// from a compact group of atoms, all of whose sites are about equally far
+// from the whole block), the block's points are searched together in a
+// tree of site boxes (site_tree) instead.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -28,20 +30,28 @@ namespace {
 constexpr float block_span = 4.0f;      // aimed-for block edge (Å), about an atom spacing
 constexpr long min_block_edge = 2;      // grid points per block edge, at least
 constexpr long max_block_edge = 6;      // and at most
+static_assert(max_block_edge * max_block_edge * max_block_edge <= site_tree::max_batch);
 // A block whose neighbourhood holds more sites than this many per point
 // (points far from a compact group of atoms, where a sorted list of them
-// costs more than it saves) is searched point by point in a tree of site
-// boxes instead.
+// costs more than it saves) is searched in a tree of site boxes instead.
 constexpr int64_t tree_sites_per_point = 64;
-// The tree is built once such blocks have gathered, in sorted lists, this
-// many times as many sites as there are: by then its cost is repaid.
+// A block whose points offered more listed sites than this many each, the
+// points so far taken together, leaves the rest of its points to the tree,
+// and so does the next block while the tree costs no more than this a
+// point (a site offered, or tree_tests_per_offer box tests, counting one).
+constexpr int64_t list_budget = 48;
+constexpr int64_t tree_tests_per_offer = 8;
+// The tree is built once blocks that wanted it have gathered or offered,
+// from lists, this many times as many sites as there are: by then its cost
+// is repaid.
 constexpr int64_t tree_payback = 16;
 // The bounds are exact in single precision: a lower bound over a box takes
 // per axis a gap no larger than the point's own coordinate difference, and
 // squares, sums in the same order, square roots and the radius subtraction
 // all round monotonically, so a bound never passes the distance it bounds
 // and a site is pruned only when it cannot even tie. Only the bucket ranges
-// are widened (bucket_span).
+// (bucket_span) and the tree's box test, which compares squares (site_tree),
+// are widened.
 
 using site = map_site;
 
@@ -60,6 +70,17 @@ struct point_search {
   int64_t best_key = -1;  // the start value: a copy must be strictly nearer
   int64_t best_site = -1;
   uint32_t stop = 0;  // sites whose lower bound orders above this cannot win
+};
+
+// The searches of the points of one block, with their positions and best
+// distances also side by side, as the tree takes them together.
+struct block_points {
+  static constexpr int most = site_tree::max_batch;
+  int n = 0;
+  point_search q[most];
+  std::size_t at[most];               // index in the grid store
+  float x[most], y[most], z[most];    // positions (Å)
+  float best[most];                   // q[p].best
 };
 
 // A box of grid indices and the box of its points' positions.
@@ -83,6 +104,7 @@ class block_search {
     for (int c = 0; c < 3; ++c) nb_[c] = (n_[c] + block_edge_) / block_edge_;
     st.blocks = static_cast<int64_t>(nb_[0]) * nb_[1] * nb_[2];
     block_winner_.assign(static_cast<std::size_t>(st.blocks), -1);
+    std::fill(std::begin(slot_seed_), std::end(slot_seed_), int64_t{-1});
     // A sample takes whole rows of blocks along k, so that its blocks find
     // their upper bounds as the full run does.
     const int64_t rows = static_cast<int64_t>(nb_[0]) * nb_[1];
@@ -99,6 +121,7 @@ class block_search {
       }
     }
     st.evaluations = evaluations_;
+    st.tree_seconds = tree_seconds_;
     return st;
   }
 
@@ -114,9 +137,14 @@ class block_search {
   std::vector<int32_t> block_winner_;  // a copy that won a point of the block
   std::vector<uint64_t> cand_;         // (lower bound, binned site) of the block
   bool tree_block_ = false;            // the block's points are searched in the tree
+  bool tree_cheaper_ = false;          // the block at hand found the tree the cheaper
+  bool prefer_tree_ = false;           // the block before it did
   site_tree tree_;                     // built when a block first needs it
   bool tree_failed_ = false;           // the tree would not fit the memory limit
-  int64_t listed_ = 0;                 // sites gathered by blocks that wanted the tree
+  int64_t listed_ = 0;                 // sites gathered or offered by blocks that wanted the tree
+  float tree_seconds_ = 0.0f;          // processor time of building the tree
+  block_points pts_;                   // the points of the block at hand
+  int64_t slot_seed_[block_points::most];  // the site that won each point of the block before
   int64_t evaluations_ = 0;
 
   // Blocks of about block_span across, from the mean spacing of the points.
@@ -258,7 +286,9 @@ class block_search {
             site_tree::bytes(nsites) >
         map_memory_limit)
       return false;
+    const float t0 = processor_seconds();
     tree_.build(sites_.sites(), sites_.classes()[0].first, sites_.classes()[0].end);
+    tree_seconds_ += processor_seconds() - t0;
     return true;
   }
 
@@ -275,50 +305,128 @@ class block_search {
     }
   }
 
-  // The point's search through the tree, each site of the boxes it opens
-  // offered.
-  void search_tree(point_search& q, float bound) {
-    tree_.search(q.x, q.best, bound, [&](uint32_t t) { offer(q, t); });
+  // The listed sites offered to the point in the order of their lower
+  // bound over the block, up to the first that cannot win. Returns the
+  // number offered.
+  int64_t scan_list(point_search& q) {
+    int64_t offered = 0;
+    for (uint64_t c : cand_) {
+      // The lower bound of this and every later site is beyond the best.
+      if (static_cast<uint32_t>(c >> 32) > q.stop) break;
+      offer(q, static_cast<uint32_t>(c & 0xffffffffu));
+      ++offered;
+    }
+    return offered;
+  }
+
+  // The point's result into the grid; returns the copy that won it, or -1.
+  int32_t store(const point_search& q, std::size_t at) {
+    gridi_.dist[at] = q.best;
+    if (q.best_key < 0) return -1;
+    const atom_copy& cp = copies_[static_cast<std::size_t>(q.best_key / 2)];
+    gridi_.iatom[at] = cp.a;
+    gridi_.incs[at] = cp.n;
+    gridi_.isym[at] = cp.s;
+    return static_cast<int32_t>(q.best_key / 2);
+  }
+
+  // Whether the tree is there, building it once blocks that wanted it have
+  // repaid its cost.
+  bool tree_ready() {
+    if (tree_.empty() && !tree_failed_ &&
+        listed_ > tree_payback * static_cast<int64_t>(sites_.classes()[0].end - sites_.classes()[0].first))
+      tree_failed_ = !build_tree();
+    return !tree_.empty();
+  }
+
+  // The rest of the block's points go to the tree: the listed sites of
+  // class 0, which the tree holds, are dropped from the list.
+  void leave_list_for_tree() {
+    tree_block_ = true;
+    const site_buckets& c0 = sites_.classes()[0];
+    std::erase_if(cand_, [&](uint64_t c) {
+      const auto t = static_cast<uint32_t>(c & 0xffffffffu);
+      return t >= c0.first && t < c0.end;
+    });
+  }
+
+  // The points set aside in pts_ searched together in the tree, each first
+  // offered the site that won its place in the block before, and then the
+  // listed sites of the other classes. Returns the cost (sites offered, box
+  // tests at tree_tests_per_offer to one).
+  int64_t search_tree(const point_block& b, float bound) {
+    block_points& bp = pts_;
+    for (int p = 0; p < bp.n; ++p) {
+      point_search& q = bp.q[p];
+      if (slot_seed_[p] >= 0) offer(q, static_cast<uint32_t>(slot_seed_[p]));
+      bp.x[p] = q.x[0], bp.y[p] = q.x[1], bp.z[p] = q.x[2], bp.best[p] = q.best;
+    }
+    float centre[3];
+    for (int c = 0; c < 3; ++c) centre[c] = 0.5f * (b.blo[c] + b.bhi[c]);
+    int64_t offered = 0;
+    // No site beyond the bound can win.
+    const int64_t tests =
+        tree_.search(0, bp.n, bp.x, bp.y, bp.z, bp.best, bound, centre, [&](int p, uint32_t t) {
+          offer(bp.q[p], t);
+          bp.best[p] = bp.q[p].best;
+          ++offered;
+        });
+    for (int p = 0; p < bp.n; ++p) {
+      scan_list(bp.q[p]);
+      slot_seed_[p] = bp.q[p].best_site;
+    }
+    return offered + tests / tree_tests_per_offer;
   }
 
   // Each point of the block: the smallest distance, ties to the smallest
-  // key, starting from the site that won the point before it. Returns a copy
-  // that won a point, or -1.
+  // key. From the sorted list, starting from the site that won the point
+  // before it, until the points have offered more than list_budget sites
+  // each and the tree is there; the rest are set aside and searched in the
+  // tree. Returns a copy that won a point, or -1.
   int32_t scan_points(const point_block& b, float bound) {
-    int64_t seed_site = -1;
+    int64_t seed_site = -1, offered = 0, listed_points = 0;
     int32_t winner = -1;
+    block_points& bp = pts_;
+    bp.n = 0;
     for (int32_t i = b.ilo[0]; i <= b.ihi[0]; ++i) {
       for (int32_t j = b.ilo[1]; j <= b.ihi[1]; ++j) {
         for (int32_t k = b.ilo[2]; k <= b.ihi[2]; ++k) {
           const std::size_t p = gridi_.index(i, j, k);
           point_search q{{gridi_.x[p], gridi_.y[p], gridi_.z[p]}, i, j, k};
           q.stop = float_order(q.best);
-          if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
-          if (tree_block_) search_tree(q, bound);  // no site beyond the bound can win
-          // The listed sites: all of them, or in a tree block those of the
-          // classes of larger radii.
-          for (uint64_t c : cand_) {
-            // The lower bound of this and every later site is beyond the best.
-            if (static_cast<uint32_t>(c >> 32) > q.stop) break;
-            offer(q, static_cast<uint32_t>(c & 0xffffffffu));
+          if (tree_block_) {
+            bp.at[bp.n] = p;
+            bp.q[bp.n++] = q;
+            continue;
           }
-          gridi_.dist[p] = q.best;
-          if (q.best_key >= 0) {
-            const atom_copy& cp = copies_[static_cast<std::size_t>(q.best_key / 2)];
-            gridi_.iatom[p] = cp.a;
-            gridi_.incs[p] = cp.n;
-            gridi_.isym[p] = cp.s;
-            winner = static_cast<int32_t>(q.best_key / 2);
-            seed_site = q.best_site;
+          if (seed_site >= 0) offer(q, static_cast<uint32_t>(seed_site));
+          const int64_t now = scan_list(q);
+          offered += now;
+          ++listed_points;
+          const int32_t w = store(q, p);
+          if (w >= 0) winner = w, seed_site = q.best_site;
+          if (offered > list_budget * listed_points) {
+            listed_ += now;
+            if (tree_ready()) leave_list_for_tree();
           }
         }
+      }
+    }
+    tree_cheaper_ = false;
+    if (bp.n > 0) {
+      tree_cheaper_ = search_tree(b, bound) <= list_budget * bp.n;
+      for (int p = 0; p < bp.n; ++p) {
+        const int32_t w = store(bp.q[p], bp.at[p]);
+        if (w >= 0) winner = w;
       }
     }
     return winner;
   }
 
-  // Whether the block's neighbourhood within `bound` holds so many sites of
-  // class 0 that its points are better searched one by one in the tree.
+  // Whether the block's points are searched in the tree: when its
+  // neighbourhood within `bound` holds so many sites of class 0 that a list
+  // of them costs more than it saves, or when the block before found the
+  // tree the cheaper.
   bool wants_tree(const point_block& b, float bound) {
     const site_buckets& cb = sites_.classes()[0];
     int32_t lob[3], hib[3];
@@ -326,13 +434,9 @@ class block_search {
     int64_t points = 1;
     for (int c = 0; c < 3; ++c) points *= b.ihi[c] - b.ilo[c] + 1;
     const int64_t nearby = cb.sites_in(lob, hib);
-    if (nearby <= tree_sites_per_point * points) return false;
-    if (tree_.empty() && !tree_failed_) {
-      listed_ += nearby;
-      if (listed_ <= tree_payback * static_cast<int64_t>(cb.end - cb.first)) return false;
-      tree_failed_ = !build_tree();
-    }
-    return !tree_.empty();
+    if (nearby <= tree_sites_per_point * points) return prefer_tree_ && tree_ready();
+    if (tree_.empty()) listed_ += nearby;
+    return tree_ready();
   }
 
   void do_block(int32_t bi, int32_t bj, int32_t bk) {
@@ -344,12 +448,14 @@ class block_search {
     cand_.clear();
     tree_block_ = false;
     float bound = no_atom_distance;
-    if (b.finite && !copies_.empty() && within_reach(b)) {
+    const bool searched = b.finite && !copies_.empty() && within_reach(b);
+    if (searched) {
       bound = block_bound(b, bidx, bi, bj, bk);
       tree_block_ = wants_tree(b, bound);
       gather_candidates(b, bound, tree_block_ ? 1 : 0);  // class 0 of a tree block is in the tree
     }
     block_winner_[bidx] = scan_points(b, bound);
+    if (searched) prefer_tree_ = tree_cheaper_;
   }
 };
 
