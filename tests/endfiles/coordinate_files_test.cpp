@@ -22,6 +22,16 @@ namespace {
 namespace fs = std::filesystem;
 using test::make_crystal;
 
+// A grid of nx × ny × nz intervals whose only channel points are `points`,
+// each {i, j, k, cluster}.
+grid_store channel_grid(int32_t nx, int32_t ny, int32_t nz, const std::vector<std::array<int32_t, 4>>& points) {
+  grid_store gridi;
+  gridi.resize(nx, ny, nz);
+  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
+  for (const auto& [i, j, k, cluster] : points) gridi.clust[gridi.index(i, j, k)] = cluster;
+  return gridi;
+}
+
 // An atom 1 Å outside the cell beside a channel on the cell face x = 0 is 1 Å
 // from it through the periodic image, not 21 Å across the cell; images reach
 // one cell on each side, so an atom at 45 Å is 25 Å from the image at 20 Å.
@@ -58,10 +68,7 @@ TEST(NearestChannel, MeasuresThroughTheCellFaces) {
 // than (15, 1, 0) through (-1, 0, 0): the search keeps the ring of the first.
 TEST(NearestChannel, NearerThroughAFartherRing) {
   auto celli = make_crystal({31, 24.5, 19, 90, 90, 90}, "P 1");
-  grid_store gridi;
-  gridi.resize(15, 12, 9);
-  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
-  gridi.clust[gridi.index(12, 0, 9)] = 2, gridi.clust[gridi.index(15, 1, 0)] = 4, gridi.clust[gridi.index(15, 12, 9)] = 1;
+  const grid_store gridi = channel_grid(15, 12, 9, {{12, 0, 9, 2}, {15, 1, 0, 4}, {15, 12, 9, 1}});
   const float f[3] = {0.0f, 0.0419067033f, 0.0f};
   float x[3], dist = 0;
   frac_to_real(*celli, f, x);
@@ -75,11 +82,7 @@ TEST(NearestChannel, NearerThroughAFartherRing) {
 // earlier in grid order (i outer), whichever the search meets first.
 TEST(NearestChannel, EqualDistancesTheEarlierPointInGridOrder) {
   auto celli = make_crystal({20, 20, 20, 90, 90, 90}, "P 1");
-  grid_store gridi;
-  gridi.resize(10, 10, 10);
-  std::fill(gridi.clust.begin(), gridi.clust.end(), -1);
-  gridi.clust[gridi.index(3, 5, 5)] = 5, gridi.clust[gridi.index(7, 5, 5)] = 2, gridi.clust[gridi.index(1, 5, 5)] = 7;
-  const channel_point_index index(*celli, 2.0f, gridi);
+  const channel_point_index index(*celli, 2.0f, channel_grid(10, 10, 10, {{3, 5, 5, 5}, {7, 5, 5, 2}, {1, 5, 5, 7}}));
   for (const auto& [x, depth, cluster] : std::vector<std::array<float, 3>>{{10.0f, 4.0f, 5}, {18.0f, 4.0f, 7}, {4.0f, 2.0f, 7}}) {
     const float c[3] = {x, 10.0f, 10.0f};
     float dist = 0;
