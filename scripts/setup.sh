@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev python3-pymol python3-gemmi)
+packages=(g++ cmake make pkg-config libccp4-dev libccp4-data libgtest-dev python3-pymol python3-gemmi time)
 lock_wait=${PORVANE_LOCK_WAIT:-1800}
 # What apt-get says when a lock is held (under LC_ALL=C).
 lock_held="Could not get lock|Unable to acquire the dpkg frontend lock|Unable to lock the administration directory"
