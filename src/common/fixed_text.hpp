@@ -53,11 +53,6 @@ inline char blank_if_control(char ch) {
   const auto u = static_cast<unsigned char>(ch);
   return u < 32 || u == 127 ? ' ' : ch;
 }
-inline std::string printable_text(std::string_view s) {
-  std::string out(s);
-  for (char& ch : out) ch = blank_if_control(ch);
-  return out;
-}
 template <std::size_t N>
 void blank_control_bytes(fixed_text<N>& t) {
   for (char& ch : t.c) ch = blank_if_control(ch);

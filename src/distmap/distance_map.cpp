@@ -118,15 +118,13 @@ void write_map_completion(const run_params& params, const run_flags& flags, cons
 
 namespace {
 
-// A grid size that leaves a cell edge without a grid interval lays a single
-// plane (or line, or point) of the cell, not a grid over it: an input error
-// naming the size and the edge.
-void check_starting_intervals(float gridsize, const cell_frame& frame, const int32_t counts[3]) {
-  for (int c = 0; c < 3; ++c) {
-    if (counts[c] >= 1) continue;
-    io_failure("grid size " + grid_size_text(gridsize) + " (-re) leaves no grid interval along the " +
-               grid_size_text(frame.cell[c]) + " Å edge " + "abc"[c] + " of the cell");
-  }
+// The first cell edge the counts leave without a grid interval, as
+// "the 50.84 Å edge a", or empty when every edge has one. Such a grid lays
+// a single plane (or line, or point) of the cell, not a grid over it.
+std::string edge_without_interval(const cell_frame& frame, const int32_t counts[3]) {
+  for (int c = 0; c < 3; ++c)
+    if (counts[c] < 1) return "the " + grid_size_text(frame.cell[c]) + " Å edge " + "abc"[c];
+  return {};
 }
 
 // Grid counts at the starting grid size, raised until every count is at
@@ -137,7 +135,9 @@ void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& 
     stop_after_line("Gridsize must be greater than zero; no distance map can be calculated:",
                     params.gridsize);
   set_gridmax(params, frame, state.gridmax);
-  check_starting_intervals(params.gridsize, frame, state.gridmax);
+  if (const std::string edge = edge_without_interval(frame, state.gridmax); !edge.empty())
+    io_failure("grid size " + grid_size_text(params.gridsize) +
+               " (-re) leaves no grid interval along " + edge + " of the cell");
   report().line("(' Starting with a gridsize of ',f5.1)", params.gridsize);
   auto largest_count = [&state] {
     return std::max({0, state.gridmax[0], state.gridmax[1], state.gridmax[2]});
@@ -151,13 +151,10 @@ void choose_grid_counts(run_params& params, const cell_frame& frame, run_state& 
   }
   // A cell whose edges differ by more than about 500 times has no grid that
   // keeps the long edge within the limit and gives the short one an interval.
-  for (int c = 0; c < 3; ++c) {
-    if (state.gridmax[c] >= 1) continue;
+  if (const std::string edge = edge_without_interval(frame, state.gridmax); !edge.empty())
     fatal_stop("the grid size " + grid_size_text(params.gridsize) + " that keeps every edge within " +
-               std::to_string(maxgrid) + " grid intervals leaves no interval along the " +
-               grid_size_text(frame.cell[c]) + " Å edge " + "abc"[c] +
+               std::to_string(maxgrid) + " grid intervals leaves no interval along " + edge +
                ": the cell's edges differ too much for one grid");
-  }
 }
 
 // The time estimate, and one coarser grid when it exceeds the budget.

@@ -64,7 +64,8 @@ class header_reader {
   // as blanks; false at the end of the file.
   bool next() {
     if (!in_.next(line_)) return false;
-    text_ = printable_text(line_);
+    text_.assign(line_);  // the buffer is reused from line to line
+    for (char& ch : text_) ch = blank_if_control(ch);
     return true;
   }
   input_place place() const { return input_place{in_.name(), in_.line_number()}; }
@@ -639,7 +640,10 @@ void header_reader::run() {
 }  // namespace
 
 void complete_cell_frame(crystal_record& celli) {
-  if (celli.fracmat[0][0] != 0.0f) return check_cell_lengths(celli);
+  if (celli.fracmat[0][0] != 0.0f) {
+    check_cell_lengths(celli);
+    return;
+  }
   // Without a cell there is no grid and no orthogonal frame: nothing the
   // run computes would mean anything. (A CRYST1 record always leaves a
   // positive volume.)
