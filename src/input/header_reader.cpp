@@ -87,12 +87,17 @@ class header_reader {
   enum class line_test {
     smtry, remark285, biomolecule, unit_name, apply_chains, and_chains, biomt, scale, mtrix,
     cryst, first_atom, resolution, seqres,
-    all_applied,  // no test is left: the line is kept and the next one read
-    finished,     // the end of the file, or the first ATOM line: the call ends
+    all_tests,  // past the last test
+  };
+  // What became of the current line once the tests were applied to it.
+  enum class outcome {
+    kept,          // every test applied: the line is kept and the next one read
+    group_read,    // a group read ahead: the line after it is offered afresh
+    finished,      // the end of the file, or the first ATOM line: the call ends
   };
   static line_test after(line_test t) { return static_cast<line_test>(static_cast<int>(t) + 1); }
   bool matches(line_test t) const;
-  line_test offer(line_test from);
+  outcome offer();
 
   bool smtry_group();
   bool remark285_group();
@@ -591,12 +596,14 @@ bool header_reader::matches(line_test t) const {
   }
 }
 
-// Applies the tests from `from` on to the current line. A group reads ahead
-// and the first line after it is offered only to the tests after the
-// group's own: the test to resume at is returned. The end of the file ends
-// the call at once, inside a group too.
-header_reader::line_test header_reader::offer(line_test from) {
-  for (line_test t = from; t != line_test::all_applied; t = after(t)) {
+// Applies the tests in their order to the current line. A group reads ahead;
+// the first line after it is a line like any other, offered to every test
+// again, since groups may follow each other directly (SMTRY rows right after
+// REMARK 285, the next BIOMOLECULE right after a unit's BIOMT rows, SCALE
+// right after MTRIX). The end of the file ends the call at once, inside a
+// group too.
+header_reader::outcome header_reader::offer() {
+  for (line_test t = line_test::smtry; t != line_test::all_tests; t = after(t)) {
     if (!matches(t)) continue;
     bool more = true;  // false at the end of the file
     switch (t) {
@@ -614,25 +621,23 @@ header_reader::line_test header_reader::offer(line_test from) {
       case line_test::seqres: seqres(); continue;
       case line_test::first_atom:
         end_of_header();
-        return line_test::finished;  // the ATOM line is not kept
+        return outcome::finished;  // the ATOM line is not kept
       default: continue;
     }
-    return more ? after(t) : line_test::finished;
+    return more ? outcome::group_read : outcome::finished;
   }
-  return line_test::all_applied;
+  return outcome::kept;
 }
 
 void header_reader::run() {
   if (header_.size() < static_cast<std::size_t>(maxheader)) header_.resize(maxheader);
   if (!next()) return;
-  line_test from = line_test::smtry;
   for (;;) {
-    from = offer(from);
-    if (from == line_test::finished) return;
-    if (from == line_test::all_applied) {
+    const outcome o = offer();
+    if (o == outcome::finished) return;
+    if (o == outcome::kept) {
       store();
       if (!next()) return;
-      from = line_test::smtry;
     }
   }
 }
