@@ -11,14 +11,15 @@ namespace porvane {
 void make_output_names(run_params& params, const run_flags& flags, run_state& state) {
   const std::string_view name = state.pdbname;
   const std::size_t slash = name.rfind('/');
-  const std::size_t dot = name.rfind('.');
-  // 1-based positions of the last "/" and the last ".", 0 when absent.
-  const std::size_t p = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t q = dot == std::string_view::npos ? 0 : dot + 1;
+  const std::size_t p = slash == std::string_view::npos ? 0 : slash + 1;  // where the file name starts
+  const std::string_view file = name.substr(p);
+  const std::size_t dot = file.rfind('.');
 
   params.dirname = name.substr(0, p);
-  // Only the last extension goes; no "." after the last "/" leaves no base name.
-  params.basename = (q >= p + 2) ? name.substr(p, q - 1 - p) : std::string_view();
+  // Only the last extension goes (a.b.pdb gives a.b). A file name without
+  // one, whose only "." is a leading one or none, is its own base name, so
+  // that inputs without an extension keep maps of their own.
+  params.basename = (dot != std::string_view::npos && dot > 0) ? file.substr(0, dot) : file;
   const std::string dir(trim_blanks(params.dirname));
   const std::string base(trim_blanks(params.basename));
   params.ldir = static_cast<int32_t>(dir.size());
