@@ -57,6 +57,12 @@ template <std::size_t N>
 void blank_control_bytes(fixed_text<N>& t) {
   for (char& ch : t.c) ch = blank_if_control(ch);
 }
+// A copy of s as a report line shows it: its control bytes as blanks.
+inline std::string without_control_bytes(std::string_view s) {
+  std::string out(s);
+  for (char& ch : out) ch = blank_if_control(ch);
+  return out;
+}
 
 // A blank-padded copy of s in exactly n characters (cut when longer).
 inline std::string padded(std::string_view s, std::size_t n) {

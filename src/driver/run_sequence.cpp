@@ -50,11 +50,12 @@ struct run_records {
 };
 
 // The banner: the input name in a field of 132 characters, or whole when
-// it is longer.
+// it is longer, its control bytes (an escape, a newline) shown as blanks.
 void banner(const run_state& state) {
   report_writer& r = report();
   r.free("Porvane  Version ", state.version);
-  r.free("Processing ", padded(state.pdbname, std::max<std::size_t>(132, state.pdbname.size())),
+  r.free("Processing ",
+         padded(without_control_bytes(state.pdbname), std::max<std::size_t>(132, state.pdbname.size())),
          "...");
   r.free();
   r.free("Reading header...");

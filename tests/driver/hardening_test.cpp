@@ -146,6 +146,18 @@ TEST_F(hardening, LongNamesAreUsedWhole) {
   EXPECT_GT(fs::file_size(map), 1024u);
 }
 
+// Control bytes of the input name show as blanks in the report; the files
+// keep the name as typed.
+TEST_F(hardening, ControlBytesOfTheInputName) {
+  const std::string name = "e\x1b[2Jx\x7fy\nz.pdb";
+  std::ofstream(dir / name) << ubq;
+  const auto r = run_program(PORVANE_BINARY, {"-s", "-re", "8.0", name}, dir, {}, {60});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(" Processing e [2Jx y z.pdb "), std::string::npos) << r.out.substr(0, 300);
+  EXPECT_EQ(r.out.find_first_of("\x1b\x7f"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "e\x1b[2Jx\x7fy\nz_channel_8.0.map"));
+}
+
 // Inputs and map names that are not regular files are refused at once.
 TEST_F(hardening, FilesThatAreNotRegular) {
   ASSERT_EQ(mkfifo((dir / "fifo.pdb").c_str(), 0600), 0);
