@@ -56,6 +56,7 @@ struct argument_cursor {
   const std::vector<std::string>& args;
   command_line_notes& notes;
   std::size_t i = 1;  // 1-based place of the argument being read
+  bool have_map = false;  // an -rm map name has been taken
 
   void fault(const std::string& message) {
     if (notes.fault.empty()) notes.fault = message;
@@ -79,10 +80,13 @@ struct argument_cursor {
     }
   }
 
-  // -rm's map name: the next argument, which must not be blank.
+  // -rm's map name: the next argument, which must not be blank. The last
+  // -rm is read; a name it replaces is noted.
   void take_map_name(std::string& mapfile) {
     if (++i > args.size()) return fault(args[i - 2] + " needs a map file name; it is the last argument");
+    if (have_map) notes.earlier_maps.push_back(mapfile);
     mapfile = args[i - 1];
+    have_map = true;
     if (trim_blanks(mapfile).empty())
       fault(args[i - 2] + " needs a map file name; got \"" + mapfile + "\"");
   }

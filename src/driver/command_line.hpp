@@ -12,6 +12,7 @@ namespace porvane {
 struct command_line_notes {
   std::vector<std::string> unknown_options;  // arguments passed over, as typed
   std::vector<std::string> earlier_names;    // input names a later one replaced, as typed
+  std::vector<std::string> earlier_maps;     // -rm map names a later -rm replaced, as typed
   std::string fault;  // why the first unreadable option value cannot be used; empty when none
 };
 

@@ -103,6 +103,9 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
   for (const std::string& name : notes.earlier_names)
     diagnostic("warning: input file name \"" + name + "\" passed over; the last name, \"" +
                state.pdbname + "\", is read");
+  for (const std::string& name : notes.earlier_maps)
+    diagnostic("warning: map file name \"" + name + "\" (-rm) passed over; the last name, \"" +
+               state.mapfile + "\", is read");
   if (help_requested(args, flags, state)) {
     print_help(params, state);
     stop_run();

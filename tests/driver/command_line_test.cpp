@@ -37,6 +37,8 @@ std::string settings(const parsed& p) {
   for (const std::string& name : p.notes.unknown_options) s << name << ",";
   s << " earlier=";
   for (const std::string& name : p.notes.earlier_names) s << name << ",";
+  s << " earliermaps=";
+  for (const std::string& name : p.notes.earlier_maps) s << name << ",";
   s << " ";
   return s.str();
 }
