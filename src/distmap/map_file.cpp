@@ -98,23 +98,6 @@ void check_written_map(const replaced_file& out, const int dim[3], int error) {
                                                 std::to_string(expected) + " bytes of the map"));
 }
 
-// A read map whose cell is not the structure's: the run goes on with the
-// map's cell, but says so.
-void warn_other_cell(const std::string& path, const float map_cell[6], const float cell[6]) {
-  bool same = true;
-  for (int c = 0; c < 6; ++c)
-    same = same && std::fabs(map_cell[c] - cell[c]) <= 1.0e-5f * std::max(1.0f, std::fabs(cell[c]));
-  if (same) return;
-  std::string text =
-      "warning: the cell of map file " + path + " (" +
-      formatted_text("(3f9.3,3f7.2)", {map_cell[0], map_cell[1], map_cell[2], map_cell[3],
-                                       map_cell[4], map_cell[5]}) +
-      ") differs from the cell of the structure (" +
-      formatted_text("(3f9.3,3f7.2)", {cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]}) +
-      "); the map's cell is used";
-  diagnostic(text);
-}
-
 // A value that is not a number, infinite or beyond max_map_value would make
 // the sums of the analysis overflow: the map cannot be used.
 [[noreturn]] void refuse_value(const std::string& path, float v, int32_t i, int32_t j, int32_t k) {
@@ -181,23 +164,27 @@ void write_distance_map(const cell_frame& frame, const grid_store& gridi, const 
   out.commit();
 }
 
-void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
-                       run_state& state) {
+map_source check_distance_map(const run_params& params, const run_state& state) {
   report().free("Reading previously written distance map...Assuming a gridsize of ",
                 params.gridsize);
-  const std::string path = map_file_path(state.mapfile);
-  const map_header h = check_map_header(path);
-  check_map_grid_size(path, params, h.cell, h.sampling);
+  map_source map;
+  map.path = map_file_path(state.mapfile);
+  map.header = check_map_header(map.path);
+  check_map_grid_size(map.path, params, map.header.cell, map.header.sampling);
+  return map;
+}
+
+void read_distance_map(const map_source& map, const run_params& params, const run_flags& flags,
+                       const cell_frame& frame, grid_store& gridi, run_state& state) {
+  const std::string& path = map.path;
+  const map_header& h = map.header;
   auto* mf = static_cast<CMap_io::CMMFile*>(CMap_io::ccp4_cmap_open(path.c_str(), O_RDONLY));
   if (mf == nullptr) library_failure("Cannot open map file " + path + " for reading");
 
-  float cell[6];
-  CMap_io::ccp4_cmap_get_cell(mf, cell);
-  warn_other_cell(path, cell, frame.cell);
   for (int c = 0; c < 3; ++c) state.gridmax[c] = h.sampling[c];
-  for (int c = 0; c < 6; ++c) frame.cell[c] = cell[c];
-  // Positions for the read grid, at the grid size the run assumes, so that
-  // later stages find every field of a grid point filled.
+  // Positions for the read grid, at the grid size the run assumes and in the
+  // frame the run took for the map's cell, so that later stages find every
+  // field of a grid point filled.
   coord_range range;
   fill_grid_positions(params, frame, state.gridmax, gridi, range);
 

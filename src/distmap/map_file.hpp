@@ -2,9 +2,12 @@
 // back with -rm.
 #pragma once
 
+#include <string>
+
 #include "common/cell_frame.hpp"
 #include "common/grid_store.hpp"
 #include "common/run_params.hpp"
+#include "distmap/map_header.hpp"
 
 namespace porvane {
 
@@ -15,19 +18,26 @@ namespace porvane {
 // a regular file or a link, ends the run with status 1, the old file left
 // as it was.
 void write_distance_map(const cell_frame& frame, const grid_store& gridi, const run_state& state);
-// Reads state.mapfile (or the file an environment variable of that name
-// gives) into gridi (sizing it and filling xyz at the assumed
-// params.gridsize), sets state.gridmax and the cell of `frame`, and writes
-// the map's completion lines. The values are laid in by the map's own axis
-// order and first indices; of a map that reaches beyond the grid points
-// 0..n only those are read. A map whose header check_map_header refuses
-// (one that lacks grid points among them) ends the run with status 1 before
-// the library opens it, as does one whose grid no grid size gives or that
-// holds a value that is not a distance at a grid point; a map of another
-// grid size than params.gridsize is an input error (status 2). A map of
-// another cell than the structure's is used with a warning on standard
-// error.
-void read_distance_map(run_params& params, run_flags& flags, cell_frame& frame, grid_store& gridi,
-                       run_state& state);
+// A map file named by -rm, its header checked.
+struct map_source {
+  std::string path;   // the name typed, or the file an environment variable of that name gives
+  map_header header;  // words 1-56 as check_map_header read them
+};
+
+// Prints the line that starts the reading of a map and checks the map that
+// state.mapfile names: its header (check_map_header ends the run, status 1,
+// where the map cannot be used), and that params.gridsize gives its interval
+// counts in its cell (an input error, status 2, where another grid size
+// does; status 1 where none does).
+map_source check_distance_map(const run_params& params, const run_state& state);
+
+// Reads the values of `map` into gridi (sizing it and filling xyz at the
+// assumed params.gridsize in `frame`, which by now has the map's cell), sets
+// state.gridmax, and writes the map's completion lines. The values are laid
+// in by the map's own axis order and first indices; of a map that reaches
+// beyond the grid points 0..n only those are read. A value that is not a
+// distance at a grid point ends the run with status 1.
+void read_distance_map(const map_source& map, const run_params& params, const run_flags& flags,
+                       const cell_frame& frame, grid_store& gridi, run_state& state);
 
 }  // namespace porvane

@@ -20,6 +20,7 @@
 #include "distmap/distance_map.hpp"
 #include "distmap/map_file.hpp"
 #include "distmap/nearest_atom_copy.hpp"
+#include "driver/cell_of_map.hpp"
 #include "driver/command_line.hpp"
 #include "driver/output_names.hpp"
 #include "driver/settings_check.hpp"
@@ -127,7 +128,9 @@ void run_stages(const std::vector<std::string>& args, run_records& run) {
     stop_run();
   }
   if (flags.rm == 1) {
-    read_distance_map(params, flags, celli, run.gridi, state);
+    const map_source map = check_distance_map(params, state);
+    take_cell_of_map(celli, map.header.cell, map.path);
+    read_distance_map(map, params, flags, celli, run.gridi, state);
   } else {
     atoms_for_map(flags, run.atoms);
     calculate_distance_map(params, flags, celli, run.atoms, run.gridi, state,

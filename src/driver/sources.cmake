@@ -1,4 +1,5 @@
 set(PORVANE_DRIVER_SOURCES
+  src/driver/cell_of_map.cpp
   src/driver/command_line.cpp
   src/driver/help_text.cpp
   src/driver/output_names.cpp

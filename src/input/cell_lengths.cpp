@@ -41,10 +41,14 @@ bool squared_distances_fit(const cell_frame& frame) {
 
 }  // namespace
 
+bool cell_lengths_fit(const cell_frame& frame, const float facearea[3]) {
+  for (int c = 0; c < 3; ++c)
+    if (!std::isfinite(facearea[c])) return false;
+  return squared_distances_fit(frame);
+}
+
 void check_cell_lengths(const crystal_record& celli) {
-  bool areas = true;
-  for (float a : celli.facearea) areas = areas && std::isfinite(a);
-  if (!areas || !squared_distances_fit(celli))
+  if (!cell_lengths_fit(celli, celli.facearea))
     library_failure(
         "Lengths across the cell of the CRYST1 record and its scale matrix lie beyond "
         "single precision: cannot use the cell");

@@ -13,5 +13,7 @@ namespace porvane {
 // every point a grid may have, as the spread of a cluster's distances sums
 // them. A cell edge of 1e25 Å, or a SCALE element of 1e-30, is such a cell.
 void check_cell_lengths(const crystal_record& celli);
+// The test of check_cell_lengths on a frame and its face areas.
+bool cell_lengths_fit(const cell_frame& frame, const float facearea[3]);
 
 }  // namespace porvane

@@ -9,6 +9,7 @@
 #include "common/report_writer.hpp"
 #include "common/run_stop.hpp"
 #include "common/text_file.hpp"
+#include "input/cell_convention.hpp"
 #include "input/cell_lengths.hpp"
 #include "input/residue_mass_table.hpp"
 #include "input/space_group_table.hpp"
@@ -19,24 +20,10 @@ namespace porvane {
 
 namespace {
 
-constexpr float pi = 3.1415927f;
 constexpr float scale_tolerance = 0.001f;  // relative, per non-zero element
 // The least cell volume (Å³) that does not round to 0.0 in the report's one
 // decimal.
 constexpr float smallest_cell_volume = 0.05f;
-
-// The scale matrix of the cell: the inverse of [orthogonalisation 0; 0 0 0 1].
-void calculated_scale(const float cell[6], float x[3][3]) {
-  float ro[3][3];
-  cell_orthogonalisation(cell, ro);
-  float a4[4][4] = {}, ai4[4][4];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) a4[i][j] = ro[i][j];
-  a4[3][3] = 1.0f;
-  invert_4x4(a4, ai4);
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) x[i][j] = ai4[i][j];
-}
 
 // True when the matrix has an inverse with finite elements.
 bool invertible(const float m[3][3]) {
@@ -395,19 +382,14 @@ void header_reader::cryst() {
              celli_.cell[2], celli_.cell[3], celli_.cell[4], celli_.cell[5], celli_.spgname);
   blank_control_bytes(celli_.spgname);
 
-  calculated_scale(celli_.cell, x_);
+  pdb_scale_matrix(celli_.cell, x_);
   have_cell_ = true;
 
   celli_.spgnum = space_group_unknown;
   celli_.spgnum = space_group_number(celli_.spgname);
   if (celli_.spgnum == space_group_unknown) report().free(celli_.spgname, " was not in sgdict.dat");
 
-  const float deg = pi / 180.0f;
-  const float a = celli_.cell[0], b = celli_.cell[1], c = celli_.cell[2];
-  const float alpha = celli_.cell[3] * deg, beta = celli_.cell[4] * deg,
-              gamma = celli_.cell[5] * deg;
-  const float ca = std::cos(alpha), cb = std::cos(beta), cg = std::cos(gamma);
-  celli_.cellvol = a * b * c * std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
+  celli_.cellvol = cell_volume(celli_.cell);
   // Angles that only just close a cell, edges beyond single precision, or a
   // volume the report shows as 0.0 (an edge of 1e-30 Å) leave no volume to
   // divide by and no grid: such a cell ends the run as a zero cell does.
@@ -415,9 +397,7 @@ void header_reader::cryst() {
     library_failure("Cell volume of the CRYST1 record is not a positive number: cannot use the cell");
   if (celli_.cellvol < smallest_cell_volume)
     library_failure("Cell volume of the CRYST1 record rounds to 0.0: cannot use the cell");
-  celli_.facearea[0] = b * c * std::sin(alpha);
-  celli_.facearea[1] = a * c * std::sin(beta);
-  celli_.facearea[2] = a * b * std::sin(gamma);
+  cell_face_areas(celli_.cell, celli_.facearea);
 
   if (flags_.vb >= 1) {
     report().free("Cryst card found.");
@@ -657,13 +637,7 @@ void complete_cell_frame(crystal_record& celli) {
   report().free(
       "Warning: Scale matrix not in header...using scale matrix calculated from unit cell");
   report().free(" using PDB orthogonalization convention.");
-  float x[3][3];
-  calculated_scale(celli.cell, x);
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) celli.fracmat[i][j] = x[i][j];
-    celli.fracshift[i] = 0.0f;
-  }
-  matinv(x, celli.orthmat);
+  use_pdb_convention(celli);
   check_cell_lengths(celli);
 }
 

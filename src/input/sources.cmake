@@ -3,6 +3,7 @@ set(PORVANE_INPUT_SOURCES
   src/input/residue_mass_table.cpp
   src/input/header_reader.cpp
   src/input/cell_lengths.cpp
+  src/input/cell_convention.cpp
   src/input/symmetry_library.cpp
   src/input/value_converters.cpp
   src/input/radius_rules.cpp

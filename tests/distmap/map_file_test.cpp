@@ -32,7 +32,11 @@ int read_map(const std::string& name, crystal_record& celli, grid_store& back, r
   run_state state;
   state.mapfile = name;
   try {
-    testing::captured_report([&] { read_distance_map(params, flags, celli, back, state); });
+    testing::captured_report([&] {
+      const map_source map = check_distance_map(params, state);
+      std::copy(map.header.cell, map.header.cell + 6, celli.cell);  // as the run takes a map's cell
+      read_distance_map(map, params, flags, celli, back, state);
+    });
   } catch (const run_stop& stop) {
     EXPECT_NE(stop.message.find(name), std::string::npos) << stop.message;
     if (message != nullptr) *message = stop.message;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 #include "support/report_cases.hpp"
 
@@ -209,8 +210,8 @@ TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
   EXPECT_EQ(mode(dir / "old.map"), mode_t{0600});
 }
 
-// A map read back whose header is corrupt stops before libccp4 reads it; one
-// of another cell is used with a warning.
+// A map read back whose header is corrupt stops before libccp4 reads it. Of
+// two -rm names the last is read, with a warning.
 TEST_F(hardening, MapsReadBack) {
   ASSERT_EQ(run(ubq, {"-re", "8.0"}).status, 0);
   const std::string map = read_file(dir / "in_channel_8.0.map");
@@ -222,11 +223,50 @@ TEST_F(hardening, MapsReadBack) {
     EXPECT_EQ(r.err, "porvane: map file bad.map: header word 56 (number of labels) is " + std::to_string(labels) +
                          ", not 0 to 10\n");
   }
-  const auto other = run(edited(ubq, "CRYST1", 7, "   51.000"), {"-re", "8.0", "-rm", "in_channel_8.0.map"});
-  EXPECT_EQ(other.status, 0);
-  EXPECT_EQ(other.err, "porvane: warning: the cell of map file in_channel_8.0.map (   50.840   42.770   28.950  90.00"
-                       "  90.00  90.00) differs from the cell of the structure (   51.000   42.770   28.950  90.00  "
-                       "90.00  90.00); the map's cell is used\n");
+  const auto twice = run(ubq, {"-re", "8.0", "-rm", "bad.map", "-s", "-rm", "in_channel_8.0.map"});
+  EXPECT_EQ(twice.status, 0);
+  EXPECT_EQ(twice.err, "porvane: warning: map file name \"bad.map\" (-rm) passed over; the last name, "
+                       "\"in_channel_8.0.map\", is read\n");
+}
+
+// A map of another cell is read in the frame of its own cell: 1ubq's map in
+// its cell doubled (no SCALE records) gives the same grid points, depths,
+// centre lines and Reeb nodes read with 1ubq as with the doubled structure
+// that made it. A structure whose SCALE is not the convention of its cell
+// cannot take such a map.
+TEST_F(hardening, MapOfAnotherCell) {
+  std::string doubled = edited(ubq, "CRYST1", 7, "  101.680   85.540   57.900");
+  for (std::size_t at = doubled.find("\nSCALE"); at != std::string::npos; at = doubled.find("\nSCALE"))
+    doubled.replace(at + 1, 6, "REMARK");
+  ASSERT_EQ(run(doubled, {"-re", "4.0", "-s"}).status, 0);
+  fs::rename(dir / "in_channel_4.0.map", dir / "doubled.map");
+  const std::vector<std::string> options = {"-re", "4.0", "-rm", "doubled.map", "-cm", "-nc", "-cl", "-rb", "3"};
+  std::map<std::string, std::string> files[2];
+  std::string errors[2];
+  for (int k = 0; k < 2; ++k) {
+    const auto r = run(k == 0 ? doubled : ubq, options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    errors[k] = r.err;
+    for (const auto& f : fs::directory_iterator(dir)) {
+      const std::string name = f.path().filename().string();
+      if (name != "in.pdb" && name != "doubled.map") files[k][name] = read_file(f.path());
+      if (name != "in.pdb" && name != "doubled.map") fs::remove(f.path());
+    }
+  }
+  EXPECT_EQ(errors[0], "");
+  EXPECT_EQ(errors[1], "porvane: warning: the cell of map file doubled.map (  101.680   85.540   57.900  90.00  90.00"
+                       "  90.00) differs from the cell of the structure (   50.840   42.770   28.950  90.00  90.00  "
+                       "90.00); the map's cell is used\n");
+  EXPECT_GT(files[0].size(), 40u);  // grid points, depths, Reeb script and centre lines
+  EXPECT_EQ(files[1], files[0]);
+  const std::string& grid = files[1]["in_grid.pdb"];  // its last point in the doubled cell
+  EXPECT_EQ(grid.substr(grid.size() - 36, 23), "100.000  84.000  56.000") << grid.substr(grid.size() - 81);
+
+  const auto own_scale = run(edited(ubq, "CRYST1", 7, "   51.000"), {"-re", "4.0", "-rm", "doubled.map", "-s"});
+  EXPECT_EQ(own_scale.status, 1);
+  EXPECT_EQ(own_scale.err, "porvane: map file doubled.map: its cell (  101.680   85.540   57.900  90.00  90.00  90.00)"
+                           " differs from the cell of the structure (   51.000   42.770   28.950  90.00  90.00  90.00),"
+                           " whose scale matrix is not the PDB convention of its cell: the map cannot be used\n");
 }
 
 // Records between the atoms that are not atom records take no atom slot:
