@@ -21,6 +21,14 @@ constexpr int maxreebedges = 5000;   // Reeb edges per direction
 constexpr int maxneighbours = 10;    // neighbours per Reeb node
 constexpr int maxradii = 1000;       // rows of the multiscale radius table
 
+// The largest size of a distance a map holds (Å): a map read back holds
+// values from -max_map_distance to max_map_distance, and a run writes no
+// other (its atom radii stay below it, and a point without a copy within
+// 10000 Å keeps that value). Up to it the sums of the analysis stay finite
+// in single precision: a sum of squares over 251^3 points comes to about
+// 1.6e19.
+constexpr float max_map_distance = 1.0e6f;
+
 // Entries a store of `limit` holds after `count` were met: readers count
 // beyond a limit (the run reports or stops on the count) but store no more.
 constexpr int32_t stored_count(int32_t count, int32_t limit) { return count < limit ? count : limit; }

@@ -34,12 +34,6 @@ namespace {
 
 constexpr std::size_t section_capacity = (maxgrid + 1) * (maxgrid + 1);  // one whole section
 
-// The largest size of a value a read map may hold (Å). Distances in a cell
-// that PDB coordinates can describe stay far below it (a map without atoms
-// holds 10000.0), and the analysis of values up to it stays finite in single
-// precision: a sum of squares over 251^3 points comes to about 1.6e19.
-constexpr float max_map_value = 1.0e6f;
-
 // The file a map read back stands for: the whole name, trailing blanks
 // ignored (a name cut to a shorter length would be another file); a name
 // that is an environment variable stands for that variable's value.
@@ -98,14 +92,14 @@ void check_written_map(const replaced_file& out, const int dim[3], int error) {
                                                 std::to_string(expected) + " bytes of the map"));
 }
 
-// A value that is not a number, infinite or beyond max_map_value would make
+// A value that is not a number, infinite or beyond max_map_distance would make
 // the sums of the analysis overflow: the map cannot be used.
 [[noreturn]] void refuse_value(const std::string& path, float v, int32_t i, int32_t j, int32_t k) {
   char text[200];
   std::snprintf(text, sizeof text,
                 ": the value at grid point (%d, %d, %d) is %g, not a distance from -%.0f to %.0f",
-                i, j, k, static_cast<double>(v), static_cast<double>(max_map_value),
-                static_cast<double>(max_map_value));
+                i, j, k, static_cast<double>(v), static_cast<double>(max_map_distance),
+                static_cast<double>(max_map_distance));
   fatal_stop("map file " + path + text);
 }
 
@@ -218,7 +212,7 @@ void read_distance_map(const map_source& map, const run_params& params, const ru
       for (int32_t is = lo[0]; is <= hi[0]; ++is) {
         p[ac] = h.start[0] + is;
         const float v = maparray[static_cast<std::size_t>(js) * nu + static_cast<std::size_t>(is)];
-        if (!(std::fabs(v) <= max_map_value)) {
+        if (!(std::fabs(v) <= max_map_distance)) {
           CMap_io::ccp4_cmap_close(mf);
           refuse_value(path, v, p[0], p[1], p[2]);
         }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/limits.hpp"
 #include "common/run_stop.hpp"
 
 namespace porvane {
@@ -25,6 +26,12 @@ void check_settings(const run_flags& flags, const run_params& params) {
   }
   if (flags.multiscale == 1 && !positive_number(params.stepsize)) {
     io_failure("Step size " + value_text(params.stepsize) + " (-st) must be a number above zero.");
+  }
+  // A radius above the largest distance a map holds would write a map that
+  // no run can read back.
+  if (flags.ru == 1 && !(params.atomradius <= max_map_distance)) {
+    io_failure("Atom radius " + value_text(params.atomradius) + " (-ru) must be a number of Å not above " +
+               std::to_string(static_cast<int32_t>(max_map_distance)) + ", the largest distance a map holds.");
   }
   if (params.maxtime < 0.0f) {
     io_failure("Time budget " + value_text(params.maxtime) +

@@ -1,6 +1,7 @@
 #include "input/atom_reader.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -195,14 +196,23 @@ struct atom_read {
 
 // Stops the run when the pseudo-atom of a residue has a centre or radius
 // that single precision cannot hold (coordinates whose sum, or whose
-// squared spread, overflows): it could be neither mapped nor written.
+// squared spread, overflows): it could be neither mapped nor written. A
+// radius above the largest distance a map holds would write a map that no
+// run can read back: it stops the run too.
 void check_pseudo_atom(const atom_record& last, const float mean[3], float radius,
                        const std::string& pdbname) {
   const bool centre = std::isfinite(mean[0]) && std::isfinite(mean[1]) && std::isfinite(mean[2]);
-  if (centre && std::isfinite(radius)) return;
-  io_failure("cannot use residue " + std::string(last.resname.view()) + " " +
-             std::string(last.chainid.view()) + " " + std::to_string(last.resseq) + " of file " +
-             pdbname + " under -cg: the " + (centre ? "radius" : "centre") +
+  if (centre && radius <= max_map_distance) return;
+  const std::string residue = "cannot use residue " + std::string(last.resname.view()) + " " +
+                              std::string(last.chainid.view()) + " " + std::to_string(last.resseq) +
+                              " of file " + pdbname + " under -cg: the ";
+  if (centre && std::isfinite(radius)) {
+    char text[120];
+    std::snprintf(text, sizeof text, "radius of its pseudo-atom, %g Å, is above %.0f Å, the largest distance a map holds",
+                  static_cast<double>(radius), static_cast<double>(max_map_distance));
+    io_failure(residue + text);
+  }
+  io_failure(residue + (centre ? "radius" : "centre") +
              " of its pseudo-atom lies beyond the range of single precision");
 }
 

@@ -211,7 +211,7 @@ TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
 }
 
 // A map read back whose header is corrupt stops before libccp4 reads it. Of
-// two -rm names the last is read, with a warning.
+// two -rm names the last is read, with a warning; a map of radius 1e6 is read.
 TEST_F(hardening, MapsReadBack) {
   ASSERT_EQ(run(ubq, {"-re", "8.0"}).status, 0);
   const std::string map = read_file(dir / "in_channel_8.0.map");
@@ -223,6 +223,8 @@ TEST_F(hardening, MapsReadBack) {
     EXPECT_EQ(r.err, "porvane: map file bad.map: header word 56 (number of labels) is " + std::to_string(labels) +
                          ", not 0 to 10\n");
   }
+  // A map of the largest radius a run takes reads back.
+  ASSERT_EQ(run(ubq, {"-re", "8.0", "-s", "-ru", "1e6"}).status, 0);
   const auto twice = run(ubq, {"-re", "8.0", "-rm", "bad.map", "-s", "-rm", "in_channel_8.0.map"});
   EXPECT_EQ(twice.status, 0);
   EXPECT_EQ(twice.err, "porvane: warning: map file name \"bad.map\" (-rm) passed over; the last name, "
