@@ -30,15 +30,20 @@ std::string temporary_template(const std::string& name) {
 
 constexpr mode_t permission_bits = S_IRWXU | S_IRWXG | S_IRWXO;
 
-// The mode the file takes: that of the regular file it replaces, so that a
-// map kept private stays private; else (nothing there, or a symbolic link)
-// that of a new file.
-mode_t replacing_mode(const std::string& name) {
-  struct stat st {};
-  if (lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & permission_bits;
+// The mode of a new file.
+mode_t new_file_mode() {
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
+}
+
+// Gives the file the owner and group of the file it replaces, where the
+// process may (root may; another user only a group of their own), so that a
+// map that replaces another user's private map stays readable by that user.
+// False where it may give neither: the file stays the running user's.
+bool keep_owner(int fd, const struct stat& old) {
+  return fchown(fd, old.st_uid, old.st_gid) == 0 ||
+         fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
 }
 
 }  // namespace
@@ -70,7 +75,16 @@ void replaced_file::write_failure(const std::string& why) const {
 
 void replaced_file::commit() {
   if (fsync(fd_) != 0) write_failure(std::strerror(errno));
-  fchmod(fd_, replacing_mode(name_));
+  // A regular file replaced hands on its owner, group and permission bits,
+  // so that a map kept private stays private; nothing there, or a symbolic
+  // link, gives a new file's.
+  struct stat old {};
+  if (lstat(name_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    keep_owner(fd_, old);
+    fchmod(fd_, old.st_mode & permission_bits);
+  } else {
+    fchmod(fd_, new_file_mode());
+  }
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) write_failure(std::strerror(errno));

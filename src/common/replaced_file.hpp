@@ -29,8 +29,9 @@ class replaced_file {
   [[noreturn]] void write_failure(const std::string& why) const;
   [[noreturn]] void create_failure(int error) const;
   // Forces the data to the disk, gives the file the permission bits of the
-  // regular file at the name (of a new file when there is none) and renames
-  // it over the name. A failure ends the run (status 1).
+  // regular file at the name (of a new file when there is none) and its
+  // owner and group where the process may, and renames it over the name. A
+  // failure ends the run (status 1).
   void commit();
 
  private:

@@ -2,6 +2,7 @@
 // documented status and a clear message, never a signal.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -188,8 +189,9 @@ TEST_F(hardening, MapNamesOfWideGridSizes) {
                        "read it with -re 100.0\n"), std::string::npos) << r.err;
 }
 
-// A map that replaces a regular file takes its permission bits; a new map,
-// and one that replaces a symbolic link, those of a new file.
+// A map that replaces a regular file takes its permission bits, and its
+// owner and group where the run may give them; a new map, and one that
+// replaces a symbolic link, those of a new file.
 TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
   const mode_t mask = umask(0);
   umask(mask);
@@ -201,6 +203,15 @@ TEST_F(hardening, ReplacedMapKeepsPermissionBits) {
     ASSERT_EQ(chmod(map.c_str(), kept), 0);
     ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
     EXPECT_EQ(mode(map), kept);
+  }
+  if (geteuid() == 0) {  // root gives a replaced map its owner and group too
+    ASSERT_EQ(chown(map.c_str(), 12345, 23456), 0);
+    ASSERT_EQ(chmod(map.c_str(), 0600), 0);
+    ASSERT_EQ(run(ubq, {"-s", "-re", "8.0"}).status, 0);
+    struct stat st {};
+    ASSERT_EQ(stat(map.c_str(), &st), 0);
+    EXPECT_EQ(std::vector<unsigned>({st.st_uid, st.st_gid, st.st_mode & 07777u}),
+              std::vector<unsigned>({12345, 23456, 0600}));
   }
   fs::rename(map, dir / "old.map");
   fs::create_symlink("old.map", map);
