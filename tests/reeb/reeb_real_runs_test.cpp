@@ -89,5 +89,23 @@ TEST_P(ReebEndToEndRealRuns, StageLinesScriptsAndPymol) {
 INSTANTIATE_TEST_SUITE_P(SharedStructures, ReebEndToEndRealRuns, ::testing::ValuesIn(reeb_runs),
                          [](const ::testing::TestParamInfo<reeb_run>& run) { return run.param.expected; });
 
+// The README's command for a script of one direction, without a window: the
+// states below the script's own are loaded empty first, and PyMOL ends
+// normally with the graph's state the last.
+TEST(ReebPymolCommand, OneDirectionLoadsAfterEmptyStates) {
+  const fs::path dir = testing::fresh_directory("reeb_pymol_command");
+  const std::string load = "cmd.load_cgo([], \"reebgraph\", 1)";
+  for (const auto& [expected, preload, states] :
+       {std::tuple<std::string, std::string, std::string>{"6ins_re4_rb2", load, "2"},
+        {"3al1_rb3_rt0", load + "; cmd.load_cgo([], \"reebgraph\", 2)", "3"}}) {
+    fs::copy_file(data + "reeb/" + expected + ".py", dir / "reeb_graph.py", fs::copy_options::overwrite_existing);
+    const auto r = run_program("/usr/bin/python3", {"-m", "pymol", "-cq", "-d", preload, "reeb_graph.py", "-d",
+                                                    "print('states', cmd.count_states('reebgraph'))"}, dir);
+    EXPECT_EQ(r.status, 0) << expected << r.err;
+    EXPECT_NE(r.out.find("states " + states + "\n"), std::string::npos) << expected << r.out;
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace porvane
